@@ -215,10 +215,9 @@ ErrorLogWalk ErrorLogReader::Records() const {
   const DWORD ring = header_.ring_size;
   const DWORD capacity = ring - kLogHeaderSize;
   if (header_.last == kNoRecord) {
-    if (header_.next != kLogHeaderSize || header_.sequence != 0) {
+    if (header_.next != kLogHeaderSize) {
       walk.fault = ErrorLogFault::kInconsistent;
-      walk.problem = "the header names no record, yet its next offset is " + std::to_string(header_.next) +
-                     " and its sequence number " + std::to_string(header_.sequence);
+      walk.problem = "the header names no record, yet its next offset is " + std::to_string(header_.next);
     }
     return walk;
   }
@@ -229,7 +228,18 @@ ErrorLogWalk ErrorLogReader::Records() const {
   // Each record read takes at least a record header of the ring, so the walk
   // ends within capacity / 76 steps.
   for (;;) {
+    if (offset < kLogHeaderSize || offset > ring) {
+      walk.fault = ErrorLogFault::kInconsistent;
+      walk.problem = At(offset) + "the offset is outside the ring";
+      break;
+    }
+    // A record is never longer than the cut, overwritten or not.
     const DWORD extent = RingDistance(ring, offset, end);
+    if (extent < kRecordHeaderSize || extent > MaxWrittenRecordSize(ring)) {
+      walk.fault = ErrorLogFault::kInconsistent;
+      walk.problem = At(offset) + "it would be " + std::to_string(extent) + " bytes long";
+      break;
+    }
     if (!walk.records.empty() && std::uint64_t{used} + extent > capacity) {
       break;  // overwritten by newer records: the previous one was the oldest
     }
@@ -247,11 +257,7 @@ ErrorLogWalk ErrorLogReader::Records() const {
     const DWORD previous = record.previous;
     walk.records.push_back(std::move(record));
     if (previous == kNoRecord) {
-      if (sequence != 1) {
-        walk.fault = ErrorLogFault::kInconsistent;
-        walk.problem = At(offset) + "no previous record, yet sequence number " + std::to_string(sequence);
-      }
-      break;
+      break;  // the first record of the file
     }
     end = offset;
     offset = previous;
@@ -339,9 +345,6 @@ std::string FormatRecordLine(const ErrorLogRecord& record) {
   }
   line += '\t';
   AppendEscaped(line, record.text);
-  if (record.text.size() < record.text_length) {
-    line += " [cut: " + std::to_string(record.text.size()) + " of " + std::to_string(record.text_length) + " bytes]";
-  }
   if (record.data_length > 0) {
     line += " [data: " + std::to_string(record.data_length) + " bytes]";
   }

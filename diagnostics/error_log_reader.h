@@ -33,7 +33,7 @@ struct ErrorLogRecord {
   WORD code2 = 0;
   WORD text_length = 0;  // as the record declares it
   WORD data_length = 0;
-  std::string text;  // as stored: shorter than text_length when the record was cut
+  std::string text;  // as stored: shorter than text_length in a record cut to fit the ring
   std::string data;
 };
 
