@@ -53,7 +53,7 @@ int List(const zv::ErrorLogReader& reader, bool oldest_first) {
   }
   std::cout.flush();
   if (walk.fault != zv::ErrorLogFault::kNone) {
-    std::cerr << "zvemul-log: older records not shown: " << walk.problem << '\n';
+    std::cerr << "zvemul-log: " << walk.problem << " (older records not shown)\n";
   }
   return ExitStatusOf(walk.fault);
 }
