@@ -10,9 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "diagnostics/error_log_format.h"
 #include "platform/services.h"
@@ -20,7 +18,7 @@
 namespace zv::testing {
 
 // A fresh folder holding HOME, the XDG folders and the log file, set in the
-// environment for the life of the object and removed afterwards.
+// environment; the folder is removed afterwards.
 class LogHome {
  public:
   LogHome() {
@@ -32,13 +30,6 @@ class LogHome {
     Set("ZVEMUL_LOGFILE", LogPath());
   }
   ~LogHome() {
-    for (const auto& [name, value] : saved_) {
-      if (value) {
-        ::setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        ::unsetenv(name.c_str());
-      }
-    }
     std::error_code ignored;
     std::filesystem::remove_all(root_, ignored);
   }
@@ -48,28 +39,11 @@ class LogHome {
   const std::string& root() const { return root_; }
   std::string LogPath() const { return root_ + "/logfile.log"; }
 
-  void Set(const std::string& name, const std::string& value) {
-    Save(name);
-    ::setenv(name.c_str(), value.c_str(), 1);
-  }
-  void Unset(const std::string& name) {
-    Save(name);
-    ::unsetenv(name.c_str());
-  }
+  static void Set(const std::string& name, const std::string& value) { ::setenv(name.c_str(), value.c_str(), 1); }
+  static void Unset(const std::string& name) { ::unsetenv(name.c_str()); }
 
  private:
-  void Save(const std::string& name) {
-    for (const auto& entry : saved_) {
-      if (entry.first == name) {
-        return;
-      }
-    }
-    const char* value = std::getenv(name.c_str());
-    saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-  }
-
   std::string root_;
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
 };
 
 class ManualClock : public platform::Clock {
