@@ -1,0 +1,63 @@
+// A file held for exclusive use while it is open: what the shared error log
+// needs of the operating system to serialise its writers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace zv::platform {
+
+enum class OpenStatus {
+  kOpened,
+  kBusy,           // another holder has the file: worth trying again
+  kMissingFolder,  // a folder of the path does not exist
+  kFailed,         // anything else (a symbolic link, not a regular file, no access ...)
+};
+
+// Exclusivity holds between processes and between objects of one process:
+// the whole-file lock belongs to the open file, not to the process.
+class LockedFile {
+ public:
+  LockedFile() = default;
+  ~LockedFile();
+  LockedFile(const LockedFile&) = delete;
+  LockedFile& operator=(const LockedFile&) = delete;
+  LockedFile(LockedFile&& other) noexcept;
+  LockedFile& operator=(LockedFile&& other) noexcept;
+
+  // Opens `path` for reading and writing, creating it with mode 0600 when
+  // missing, and takes the whole-file lock without waiting. A symbolic link
+  // as the last component, or anything but a regular file, is refused.
+  OpenStatus Open(const std::string& path);
+  bool IsOpen() const { return fd_ >= 0; }
+  // Releases every lock and closes; nothing when not open.
+  void Close();
+
+  std::optional<std::uint64_t> Size() const;
+  // Whole transfers only: a read that reaches the end of the file fails.
+  bool ReadAt(std::uint64_t offset, void* buffer, std::size_t length) const;
+  bool WriteAt(std::uint64_t offset, const void* data, std::size_t length);
+
+  // A write lock on a byte range, taken without waiting.
+  bool LockRange(std::uint64_t offset, std::uint64_t length);
+  bool UnlockRange(std::uint64_t offset, std::uint64_t length);
+
+  // The error number of the last failed operation.
+  int LastError() const { return last_error_; }
+
+ private:
+  int fd_ = -1;
+  mutable int last_error_ = 0;
+};
+
+// The system's text for an error number, ending in "\r\n" as the desktop's
+// message texts do.
+std::string SystemErrorText(int error_code);
+
+// Creates `path` and its missing parents with mode 0700. True when it exists
+// as a folder afterwards.
+bool CreatePrivateFolders(const std::string& path);
+
+}  // namespace zv::platform

@@ -1,0 +1,240 @@
+#include "diagnostics/error_log_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "diagnostics/error_log.h"
+#include "log_test_support.h"
+
+namespace zv {
+namespace {
+
+using testing::HeaderBytes;
+using testing::LogHome;
+using testing::PutU32At;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+constexpr DWORD kSmallRing = 500'000;
+
+std::string Message(int i) {
+  std::string text = "message " + std::to_string(i) + ":";
+  text.resize(50 + static_cast<std::size_t>(i * 37 % 900), static_cast<char>('A' + i % 26));
+  return text;
+}
+
+std::string Tagged(int i) { return Message(i) + "<location file=f line=" + std::to_string(i) + " func=g mdl=n/a>"; }
+
+class ErrorLogReaderTest : public ::testing::Test {
+ protected:
+  // A small ring holding `count` records written one after another.
+  void WriteLog(int count) {
+    WriteBytes(home_.LogPath(), HeaderBytes({kSmallRing, 16, kNoRecord, 0}));
+    CErrorLog log;
+    for (int i = 1; i <= count; ++i) {
+      log.GetErrorWrite2Log(i % 5, i, "f", "g", Message(i));
+    }
+  }
+
+  ErrorLogReader Reader(const std::string& bytes) {
+    ErrorLogReader reader;
+    EXPECT_EQ(reader.LoadBytes(bytes), ErrorLogReader::LoadResult::kOk) << reader.error();
+    return reader;
+  }
+
+  LogHome home_;
+};
+
+TEST(ErrorLogRing, PlacementCutsSplitsAndMeasures) {
+  const RingPlacement whole = PlaceRecord(kSmallRing, 1000, 300);
+  EXPECT_EQ(whole.size, 300u);
+  EXPECT_EQ(whole.head, 300u);
+  EXPECT_EQ(whole.tail, 0u);
+  EXPECT_EQ(whole.next, 1300u);
+
+  const RingPlacement cut = PlaceRecord(kSmallRing, 16, 300'000);  // more than half the ring less 100
+  EXPECT_EQ(cut.size, 249'900u);
+  EXPECT_EQ(cut.next, 16u + 249'900u);
+
+  const RingPlacement split = PlaceRecord(kSmallRing, kSmallRing - 100, 300);
+  EXPECT_EQ(split.head, 100u);
+  EXPECT_EQ(split.tail, 200u);
+  EXPECT_EQ(split.next, 216u);
+
+  const RingPlacement exact = PlaceRecord(kSmallRing, kSmallRing - 300, 300);
+  EXPECT_EQ(exact.tail, 0u);
+  EXPECT_EQ(exact.next, kSmallRing);
+  const RingPlacement at_end = PlaceRecord(kSmallRing, kSmallRing, 300);
+  EXPECT_EQ(at_end.head, 0u);
+  EXPECT_EQ(at_end.tail, 300u);
+  EXPECT_EQ(at_end.next, 316u);
+
+  EXPECT_EQ(RingDistance(kSmallRing, 1000, 1300), 300u);
+  EXPECT_EQ(RingDistance(kSmallRing, kSmallRing - 100, 216), 300u);
+  EXPECT_EQ(RingDistance(kSmallRing, kSmallRing, 316), 300u);
+  EXPECT_EQ(RingDistance(kSmallRing, kSmallRing - 300, kSmallRing), 300u);
+
+  EXPECT_EQ(NextSequence(0), 1u);
+  EXPECT_EQ(NextSequence(99'999'998), 99'999'999u);
+  EXPECT_EQ(NextSequence(99'999'999), 1u);
+  EXPECT_EQ(NextSequence(0xFFFFFFFF), 1u);
+  EXPECT_EQ(PreviousSequence(1), 99'999'999u);
+}
+
+TEST_F(ErrorLogReaderTest, WrappedRingKeepsTheNewestRecordsThatFit) {
+  constexpr int kCount = 1500;
+  WriteLog(kCount);
+  ErrorLogReader reader;
+  ASSERT_EQ(reader.Load(home_.LogPath()), ErrorLogReader::LoadResult::kOk);
+  const ErrorLogCheck check = reader.Verify();
+  EXPECT_TRUE(check.problems.empty()) << check.problems.front();
+
+  // Survivors: the newest records whose sizes add up to at most the ring.
+  std::size_t used = 0;
+  int oldest = kCount + 1;
+  while (oldest > 1 && used + 76 + Tagged(oldest - 1).size() <= kSmallRing - 16) {
+    --oldest;
+    used += 76 + Tagged(oldest).size();
+  }
+  ASSERT_GT(oldest, 1);  // the ring did wrap
+  const ErrorLogWalk walk = reader.Records();
+  EXPECT_EQ(walk.fault, ErrorLogFault::kNone);
+  ASSERT_EQ(walk.records.size(), static_cast<std::size_t>(kCount + 1 - oldest));
+  EXPECT_EQ(check.record_count, walk.records.size());
+  for (std::size_t k = 0; k < walk.records.size(); ++k) {
+    const int i = oldest + static_cast<int>(k);
+    EXPECT_EQ(walk.records[k].sequence, static_cast<DWORD>(i));
+    EXPECT_EQ(walk.records[k].level, "DSEWI"[i % 5]);
+    ASSERT_EQ(walk.records[k].text, Tagged(i)) << i;
+  }
+}
+
+TEST_F(ErrorLogReaderTest, NewFileHasNoRecords) {
+  CErrorLog log;
+  ErrorLogReader reader;
+  ASSERT_EQ(reader.Load(home_.LogPath()), ErrorLogReader::LoadResult::kOk);
+  EXPECT_TRUE(reader.Records().records.empty());
+  const ErrorLogCheck check = reader.Verify();
+  EXPECT_EQ(check.record_count, 0u);
+  EXPECT_TRUE(check.problems.empty());
+}
+
+TEST_F(ErrorLogReaderTest, DamagedHeadersAndMissingFilesAreRefused) {
+  ErrorLogReader reader;
+  EXPECT_EQ(reader.Load(home_.root() + "/none.log"), ErrorLogReader::LoadResult::kUnreadable);
+  EXPECT_NE(reader.error().find("cannot open"), std::string::npos);
+  EXPECT_EQ(reader.LoadBytes(HeaderBytes({kSmallRing, 16, kNoRecord, 0}).substr(0, 15)),
+            ErrorLogReader::LoadResult::kDamaged);
+  EXPECT_NE(reader.error().find("truncated"), std::string::npos);
+  EXPECT_EQ(reader.LoadBytes(HeaderBytes({1000, 16, kNoRecord, 0})), ErrorLogReader::LoadResult::kDamaged);
+  EXPECT_NE(reader.error().find("ring size 1000"), std::string::npos);
+  EXPECT_EQ(reader.LoadBytes(HeaderBytes({kSmallRing, 8, kNoRecord, 0})), ErrorLogReader::LoadResult::kDamaged);
+  EXPECT_NE(reader.error().find("next offset 8"), std::string::npos);
+  EXPECT_EQ(reader.LoadBytes(HeaderBytes({kSmallRing, 16, kSmallRing + 1, 0})),
+            ErrorLogReader::LoadResult::kDamaged);
+  EXPECT_NE(reader.error().find("last offset"), std::string::npos);
+  // A record-less header whose next offset has moved does not hold together.
+  const ErrorLogCheck check = Reader(HeaderBytes({kSmallRing, 400, kNoRecord, 0})).Verify();
+  EXPECT_EQ(check.fault, ErrorLogFault::kInconsistent);
+}
+
+TEST_F(ErrorLogReaderTest, BrokenChainsStopTheWalkAndAreReported) {
+  WriteLog(5);
+  const std::string good = ReadBytes(home_.LogPath());
+  const std::vector<ErrorLogRecord> records = Reader(good).Records().records;
+  ASSERT_EQ(records.size(), 5u);
+
+  struct Damage {
+    std::size_t at;
+    DWORD value;
+    std::size_t kept;  // newest records still read
+    const char* problem;
+  };
+  const Damage damages[] = {
+      {records[2].offset + record_field::kNext, records[3].offset + 1, 2, "next offset"},
+      {records[3].offset + record_field::kPrevious, 12345, 2, "record at offset 12345"},
+      {records[3].offset + record_field::kPrevious, 8, 2, "outside the ring"},
+      {records[1].offset + record_field::kSequence, 7, 3, "sequence number 7, expected 2"},
+      {records[4].offset + record_field::kTextLength, 3, 0, "declares 79"},  // and no data
+      {8, records[3].offset, 0, "next offset"},  // header's last offset
+  };
+  for (const Damage& damage : damages) {
+    std::string bytes = good;
+    PutU32At(bytes, damage.at, damage.value);
+    const ErrorLogReader reader = Reader(bytes);
+    const ErrorLogWalk walk = reader.Records();
+    EXPECT_EQ(walk.fault, ErrorLogFault::kInconsistent) << damage.problem;
+    EXPECT_NE(walk.problem.find(damage.problem), std::string::npos) << walk.problem;
+    ASSERT_EQ(walk.records.size(), damage.kept) << damage.problem;
+    if (damage.kept > 0) {
+      EXPECT_EQ(walk.records.back().text, Tagged(5));
+    }
+    const ErrorLogCheck check = reader.Verify();
+    EXPECT_EQ(check.fault, ErrorLogFault::kInconsistent);
+    EXPECT_FALSE(check.problems.empty());
+  }
+
+  const ErrorLogWalk cut = Reader(good.substr(0, records[4].offset + 80)).Records();
+  EXPECT_EQ(cut.fault, ErrorLogFault::kTruncated);
+  EXPECT_TRUE(cut.records.empty());
+  EXPECT_NE(cut.problem.find("past the end of the file"), std::string::npos);
+}
+
+// Whatever the bytes, reading ends, within the bound the ring size sets.
+TEST_F(ErrorLogReaderTest, CorruptFilesAreReadWithoutCrashOrHang) {
+  WriteLog(900);
+  const std::string good = ReadBytes(home_.LogPath());
+  std::mt19937 random(20240611);
+  for (int round = 0; round < 200; ++round) {
+    std::string bytes = good;
+    const int flips = 1 + static_cast<int>(random() % 8);
+    for (int f = 0; f < flips; ++f) {
+      const std::size_t at = random() % 2 == 0 ? 4 + random() % 12 : random() % bytes.size();
+      bytes[at] = static_cast<char>(random());
+    }
+    if (round % 10 == 0) {  // a header pointing anywhere in the ring
+      PutU32At(bytes, 8, 16 + static_cast<DWORD>(random() % (kSmallRing - 16)));
+    }
+    ErrorLogReader reader;
+    if (reader.LoadBytes(bytes) != ErrorLogReader::LoadResult::kOk) {
+      continue;
+    }
+    const ErrorLogWalk walk = reader.Records();
+    EXPECT_LE(walk.records.size(), (kSmallRing - 16) / 76);
+    for (const ErrorLogRecord& record : walk.records) {
+      EXPECT_FALSE(FormatRecordLine(record).empty());
+    }
+    const ErrorLogCheck check = reader.Verify();
+    EXPECT_EQ(check.problems.empty(), check.fault == ErrorLogFault::kNone);
+  }
+}
+
+TEST(ErrorLogLine, ShowsFieldsAndEscapesControlCharacters) {
+  ErrorLogRecord record;
+  record.sequence = 42;
+  record.year = 16;
+  record.month = 3;
+  record.day = 7;
+  record.hour = 14;
+  record.minute = 5;
+  record.second = 9;
+  record.hundredths = 37;
+  record.first_name = "n/a";
+  record.second_name = "Tab\there";
+  record.app_name = "Taloon! Res";
+  record.level = 'W';
+  record.text = "a\r\nb \\ \x01 caf\xE9 \x80 \x81";
+  record.text_length = static_cast<WORD>(record.text.size());
+  EXPECT_EQ(FormatRecordLine(record),
+            "42\t2016-03-07 14:05:09.37\tW\tn/a\tTab\\there\tTaloon! Res\t"
+            "a\\r\\nb \\\\ \\x01 caf\xC3\xA9 \xE2\x82\xAC \\x81");
+  record.data = "xyz";
+  record.data_length = 3;
+  EXPECT_TRUE(FormatRecordLine(record).ends_with(" [data: 3 bytes]")) << FormatRecordLine(record);
+}
+
+}  // namespace
+}  // namespace zv

@@ -1,0 +1,146 @@
+// The zvemul-log program, run as built.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "diagnostics/error_log.h"
+#include "diagnostics/error_log_reader.h"
+#include "log_test_support.h"
+
+namespace zv {
+namespace {
+
+using testing::LogHome;
+using testing::ReadBytes;
+using testing::WriteBytes;
+
+constexpr char kProgram[] = ZV_BINARY_DIR "/apps/zvemul-log/zvemul-log";
+
+struct Outcome {
+  int status = -1;
+  std::vector<std::string> lines;  // standard output
+  std::string errors;              // standard error
+};
+
+class ZvemulLogTest : public ::testing::Test {
+ protected:
+  ZvemulLogTest() {
+    testing::ManualClock clock;
+    clock.now = platform::LocalTime{2016, 3, 7, 14, 5, 9, 375, 1};
+    CErrorLog log(nullptr, u"Taloon! Res", u"ZVEmul.ocx", nullptr);
+    log.SetClock(&clock);
+    log.GetErrorWrite2Log(4, 1, "Brimlux", "CBrimlux::InitRules", "BRIMLUX initialized successfully");
+    log.GetErrorWrite2Log(2, 2, "Brimlux", "CBrimlux::ParseRules", "two\r\nlines");
+    log.GetErrorWrite2Log(0, 3, "Brimlux", "CBrimlux::Refresh", "third");
+  }
+
+  // Runs the program with `arguments` (paths from the temporary folder only).
+  Outcome Run(const std::string& arguments) {
+    const std::string errors = home_.root() + "/stderr.txt";
+    const std::string command = std::string(kProgram) + " " + arguments + " 2>" + errors;
+    Outcome outcome;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+      return outcome;
+    }
+    std::string out;
+    char buffer[4096];
+    for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
+      out.append(buffer, n);
+    }
+    const int status = ::pclose(pipe);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+      outcome.lines.push_back(line);
+    }
+    outcome.errors = ReadBytes(errors);
+    return outcome;
+  }
+
+  // The log with one 32-bit field of the record with sequence `sequence` changed.
+  void Damage(DWORD sequence, std::size_t field, DWORD value) {
+    ErrorLogReader reader;
+    ASSERT_EQ(reader.Load(home_.LogPath()), ErrorLogReader::LoadResult::kOk);
+    std::string bytes = ReadBytes(home_.LogPath());
+    for (const ErrorLogRecord& record : reader.Records().records) {
+      if (record.sequence == sequence) {
+        testing::PutU32At(bytes, record.offset + field, value);
+      }
+    }
+    WriteBytes(home_.LogPath(), bytes);
+  }
+
+  LogHome home_;
+};
+
+TEST_F(ZvemulLogTest, ListsNewestFirstOrOldestFirst) {
+  const Outcome newest = Run(home_.LogPath());
+  EXPECT_EQ(newest.status, 0) << newest.errors;
+  ASSERT_EQ(newest.lines.size(), 3u);
+  EXPECT_EQ(newest.lines[0].substr(0, 2), "3\t");
+  EXPECT_EQ(newest.lines[1],
+            "2\t2016-03-07 14:05:09.37\tE\tn/a\tn/a\tTaloon! Res\t"
+            "two\\r\\nlines<location file=Brimlux line=2 func=CBrimlux::ParseRules mdl=ZVEmul.ocx>");
+  EXPECT_EQ(newest.lines[2].substr(0, 2), "1\t");
+
+  const Outcome oldest = Run("--oldest-first " + home_.LogPath());
+  EXPECT_EQ(oldest.status, 0);
+  EXPECT_EQ(oldest.lines, (std::vector<std::string>{newest.lines[2], newest.lines[1], newest.lines[0]}));
+
+  // Without a path: the writer's location, here $ZVEMUL_LOGFILE.
+  EXPECT_EQ(Run("").lines, newest.lines);
+}
+
+TEST_F(ZvemulLogTest, VerifyCountsRecordsAndReportsInconsistencies) {
+  const Outcome good = Run("--verify");
+  EXPECT_EQ(good.status, 0);
+  EXPECT_EQ(good.lines, (std::vector<std::string>{"3 records, both chains consistent"}));
+
+  Damage(2, record_field::kSequence, 9);
+  const Outcome bad = Run("--verify " + home_.LogPath());
+  EXPECT_EQ(bad.status, 1);
+  ASSERT_FALSE(bad.lines.empty());
+  EXPECT_NE(bad.lines[0].find("problem"), std::string::npos);
+  EXPECT_NE(bad.lines.at(1).find("sequence number 9, expected 2"), std::string::npos);
+
+  // Listing shows what holds together and says why it stopped.
+  const Outcome listed = Run(home_.LogPath());
+  EXPECT_EQ(listed.status, 1);
+  EXPECT_EQ(listed.lines.size(), 1u);
+  EXPECT_NE(listed.errors.find("older records not shown"), std::string::npos);
+}
+
+TEST_F(ZvemulLogTest, UnreadableDamagedOrTruncatedFilesExitWithTwo) {
+  const Outcome missing = Run(home_.root() + "/none.log");
+  EXPECT_EQ(missing.status, 2);
+  EXPECT_NE(missing.errors.find("cannot open"), std::string::npos);
+
+  const std::string good = ReadBytes(home_.LogPath());
+  WriteBytes(home_.LogPath(), good.substr(0, good.size() - 10));
+  for (const char* option : {"", "--verify "}) {
+    const Outcome truncated = Run(option + home_.LogPath());
+    EXPECT_EQ(truncated.status, 2) << option;
+    std::string said = truncated.errors;
+    for (const std::string& line : truncated.lines) {
+      said += line;
+    }
+    EXPECT_NE(said.find("past the end of the file"), std::string::npos) << said;
+  }
+
+  std::string damaged = good;
+  testing::PutU32At(damaged, 0, 12);  // ring size
+  WriteBytes(home_.LogPath(), damaged);
+  const Outcome header = Run("--verify " + home_.LogPath());
+  EXPECT_EQ(header.status, 2);
+  EXPECT_TRUE(header.lines.empty());
+  EXPECT_NE(header.errors.find("damaged header: ring size 12"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace zv
