@@ -2,6 +2,7 @@
 // by the input, and hand back well-formed text. A hang shows as a test timeout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -32,6 +33,15 @@ FormattedText ReadChecked(const std::string& input) {
     EXPECT_EQ(out.text.find('\0'), std::string::npos);
     if (!ok) {
       EXPECT_TRUE(out.text.empty());
+    }
+    // Whatever was read, our own writer and reader carry unchanged.
+    FormattedText again;
+    EXPECT_TRUE(ReadRtf(WriteRtf(out), CharFormat{}, again, {.last_par_is_final_mark = true}));
+    EXPECT_EQ(again.text, out.text);
+    EXPECT_EQ(again.runs.size(), out.runs.size());
+    for (std::size_t i = 0; i < std::min(again.runs.size(), out.runs.size()); ++i) {
+      EXPECT_EQ(again.runs[i].length, out.runs[i].length);
+      EXPECT_TRUE(again.runs[i].format == out.runs[i].format) << "run " << i;
     }
   }
   return out;
