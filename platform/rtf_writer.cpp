@@ -164,9 +164,15 @@ class Writer {
     if (const int hp = HalfPoints(f.height_twips); hp != written_.half_points) Word("\\fs", written_.half_points = hp);
     if (ix.color != written_.color) Word("\\cf", written_.color = ix.color);
     if (ix.back != written_.back) Word("\\highlight", written_.back = ix.back);
-    if (int(f.underline) != written_.underline) Word((written_.underline = f.underline) ? "\\ul" : "\\ulnone");
-    if (int(f.bold) != written_.bold) Word((written_.bold = f.bold) ? "\\b" : "\\b0");
-    if (int(f.italic) != written_.italic) Word((written_.italic = f.italic) ? "\\i" : "\\i0");
+    Toggle(written_.underline, f.underline, "\\ul", "\\ulnone");
+    Toggle(written_.bold, f.bold, "\\b", "\\b0");
+    Toggle(written_.italic, f.italic, "\\i", "\\i0");
+  }
+
+  void Toggle(int& written, bool value, std::string_view on, std::string_view off) {
+    if (written == static_cast<int>(value)) return;
+    written = value;
+    Word(value ? on : off);
   }
 
   void WriteHexEscape(unsigned char b) {
