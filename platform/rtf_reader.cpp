@@ -56,6 +56,20 @@ struct WordInfo {
   unsigned char value = 0;  // the character of kChar, the family of kFamily
 };
 
+// Underline styles all read as underline.
+constexpr std::string_view kUnderlineStyles[] = {
+    "uld",   "uldash",   "uldashd",   "uldashdd",   "uldb",      "ulhwave",    "ulldash", "ulth",
+    "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",     "ulwave"};
+
+// Destinations whose content is not text of the document.
+constexpr std::string_view kSkippedDestinations[] = {
+    "aftncn", "aftnsep", "aftnsepc", "annotation", "atnauthor", "atnid", "author", "bkmkend", "bkmkstart", "buptim",
+    "colorschememapping", "comment", "creatim", "datastore", "do", "doccomm", "docvar", "filetbl", "fldinst", "footer",
+    "footerf", "footerl", "footerr", "footnote", "ftncn", "ftnsep", "ftnsepc", "generator", "header", "headerf",
+    "headerl", "headerr", "info", "keywords", "latentstyles", "listoverridetable", "listtable", "nonshppict", "object",
+    "operator", "pict", "pn", "printim", "private", "revtbl", "revtim", "rsidtbl", "shp", "shpinst", "stylesheet",
+    "subject", "tc", "template", "themedata", "title", "txe", "userprops", "xe", "xmlnstbl"};
+
 const std::unordered_map<std::string_view, WordInfo>& Words() {
   static const std::unordered_map<std::string_view, WordInfo> words = [] {
     std::unordered_map<std::string_view, WordInfo> w = {
@@ -106,24 +120,8 @@ const std::unordered_map<std::string_view, WordInfo>& Words() {
         {"blue", {Word::kBlue}},
         {"bin", {Word::kBin}},
     };
-    // Underline styles all read as underline.
-    for (std::string_view s : {"uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd",
-                               "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"}) {
-      w.emplace(s, WordInfo{Word::kUnderline});
-    }
-    // Destinations whose content is not text of the document.
-    for (std::string_view s :
-         {"aftncn",     "aftnsep",    "aftnsepc",  "annotation", "atnauthor",         "atnid",     "author",
-          "bkmkend",    "bkmkstart",  "buptim",    "colorschememapping", "comment", "creatim",   "datastore",
-          "do",         "doccomm",    "docvar",    "filetbl",    "fldinst",           "footer",    "footerf",
-          "footerl",    "footerr",    "footnote",  "ftncn",      "ftnsep",            "ftnsepc",   "generator",
-          "header",     "headerf",    "headerl",   "headerr",    "info",              "keywords",  "latentstyles",
-          "listoverridetable",       "listtable", "nonshppict", "object",            "operator",  "pict",
-          "pn",         "printim",    "private",   "revtbl",     "revtim",            "rsidtbl",   "shp",
-          "shpinst",    "stylesheet", "subject",   "tc",         "template",          "themedata", "title",
-          "txe",        "userprops",  "xe",        "xmlnstbl"}) {
-      w.emplace(s, WordInfo{Word::kSkipDestination});
-    }
+    for (std::string_view s : kUnderlineStyles) w.emplace(s, WordInfo{Word::kUnderline});
+    for (std::string_view s : kSkippedDestinations) w.emplace(s, WordInfo{Word::kSkipDestination});
     return w;
   }();
   return words;
