@@ -9,7 +9,7 @@
 #include <new>
 #include <vector>
 
-#include "diagnostics/cp1252.h"
+#include "platform/code_page.h"
 #include "platform/locked_file.h"
 
 namespace zv {
@@ -22,7 +22,7 @@ std::string NameOrDefault(const char16_t* name) {
   if (name == nullptr || *name == u'\0') {
     return kNotAvailable;
   }
-  return cp1252::FromUtf16(name);
+  return platform::Utf16ToCp1252(name);
 }
 
 // The system's local time, used until a container hands over its own clock.

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
-#include "diagnostics/cp1252.h"
+#include "platform/code_page.h"
 
 namespace zv {
 namespace {
@@ -38,7 +38,7 @@ std::string HeaderProblem(const LogFileHeader& header) {
 void AppendEscaped(std::string& out, const std::string& text) {
   std::string plain;
   const auto flush = [&] {
-    out += cp1252::ToUtf8(plain);
+    out += platform::Cp1252ToUtf8(plain);
     plain.clear();
   };
   for (const char ch : text) {
