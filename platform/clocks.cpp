@@ -27,8 +27,14 @@ LocalTime SystemClock::Now() {
   std::tm tm{};
   localtime_r(&seconds, &tm);
   const auto ms = std::chrono::duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-  return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,       tm.tm_hour,
-          tm.tm_min,         tm.tm_sec,     static_cast<int>(ms < 0 ? ms + 1000 : ms), tm.tm_wday};
+  return {tm.tm_year + 1900,
+          tm.tm_mon + 1,
+          tm.tm_mday,
+          tm.tm_hour,
+          tm.tm_min,
+          tm.tm_sec,
+          static_cast<int>(ms < 0 ? ms + 1000 : ms),
+          tm.tm_wday};
 }
 
 ManualClock::ManualClock(const LocalTime& start, DWORD tick_count) : tick_count_(tick_count) { SetLocalTime(start); }

@@ -1,5 +1,7 @@
 #include "platform/keyboard_layout.h"
 
+#include <string_view>
+
 namespace zv::platform {
 namespace {
 
@@ -12,12 +14,12 @@ struct MainKey {
 // Digits and punctuation of a US keyboard. VK_OEM_5 comes before VK_OEM_102
 // so that typing '\' picks the key every US keyboard has.
 constexpr MainKey kMainKeys[] = {
-    {'1', '1', '!'},           {'2', '2', '@'},          {'3', '3', '#'},           {'4', '4', '$'},
-    {'5', '5', '%'},           {'6', '6', '^'},          {'7', '7', '&'},           {'8', '8', '*'},
-    {'9', '9', '('},           {'0', '0', ')'},          {VK_OEM_MINUS, '-', '_'},  {VK_OEM_PLUS, '=', '+'},
-    {VK_OEM_4, '[', '{'},      {VK_OEM_6, ']', '}'},     {VK_OEM_5, '\\', '|'},     {VK_OEM_1, ';', ':'},
-    {VK_OEM_7, '\'', '"'},     {VK_OEM_3, '`', '~'},     {VK_OEM_COMMA, ',', '<'},  {VK_OEM_PERIOD, '.', '>'},
-    {VK_OEM_2, '/', '?'},      {VK_OEM_102, '\\', '|'},
+    {'1', '1', '!'},       {'2', '2', '@'},         {'3', '3', '#'},          {'4', '4', '$'},
+    {'5', '5', '%'},       {'6', '6', '^'},         {'7', '7', '&'},          {'8', '8', '*'},
+    {'9', '9', '('},       {'0', '0', ')'},         {VK_OEM_MINUS, '-', '_'}, {VK_OEM_PLUS, '=', '+'},
+    {VK_OEM_4, '[', '{'},  {VK_OEM_6, ']', '}'},    {VK_OEM_5, '\\', '|'},    {VK_OEM_1, ';', ':'},
+    {VK_OEM_7, '\'', '"'}, {VK_OEM_3, '`', '~'},    {VK_OEM_COMMA, ',', '<'}, {VK_OEM_PERIOD, '.', '>'},
+    {VK_OEM_2, '/', '?'},  {VK_OEM_102, '\\', '|'},
 };
 
 const MainKey* FindMainKey(UINT vk) {
@@ -36,26 +38,28 @@ bool IsDeadKey(KeyboardLayout layout, UINT vk, bool shift) {
   return vk == VK_OEM_7 || vk == VK_OEM_3 || (vk == '6' && shift);
 }
 
-struct Composition {
+struct AccentCompositions {
   BYTE accent;
-  BYTE base;
-  BYTE composed;
+  std::string_view bases;
+  std::string_view composed;  // Windows-1252, one per base
 };
 
-// Windows-1252 compositions of the US-International accents.
-constexpr Composition kCompositions[] = {
-    {'`', 'a', 0xE0},  {'`', 'e', 0xE8},  {'`', 'i', 0xEC},  {'`', 'o', 0xF2},  {'`', 'u', 0xF9},
-    {'`', 'A', 0xC0},  {'`', 'E', 0xC8},  {'`', 'I', 0xCC},  {'`', 'O', 0xD2},  {'`', 'U', 0xD9},
-    {'\'', 'a', 0xE1}, {'\'', 'e', 0xE9}, {'\'', 'i', 0xED}, {'\'', 'o', 0xF3}, {'\'', 'u', 0xFA},
-    {'\'', 'y', 0xFD}, {'\'', 'c', 0xE7}, {'\'', 'A', 0xC1}, {'\'', 'E', 0xC9}, {'\'', 'I', 0xCD},
-    {'\'', 'O', 0xD3}, {'\'', 'U', 0xDA}, {'\'', 'Y', 0xDD}, {'\'', 'C', 0xC7}, {'^', 'a', 0xE2},
-    {'^', 'e', 0xEA},  {'^', 'i', 0xEE},  {'^', 'o', 0xF4},  {'^', 'u', 0xFB},  {'^', 'A', 0xC2},
-    {'^', 'E', 0xCA},  {'^', 'I', 0xCE},  {'^', 'O', 0xD4},  {'^', 'U', 0xDB},  {'~', 'a', 0xE3},
-    {'~', 'o', 0xF5},  {'~', 'n', 0xF1},  {'~', 'A', 0xC3},  {'~', 'O', 0xD5},  {'~', 'N', 0xD1},
-    {'"', 'a', 0xE4},  {'"', 'e', 0xEB},  {'"', 'i', 0xEF},  {'"', 'o', 0xF6},  {'"', 'u', 0xFC},
-    {'"', 'y', 0xFF},  {'"', 'A', 0xC4},  {'"', 'E', 0xCB},  {'"', 'I', 0xCF},  {'"', 'O', 0xD6},
-    {'"', 'U', 0xDC},  {'"', 'Y', 0x9F},
+// The compositions of the US-International accents.
+constexpr AccentCompositions kCompositions[] = {
+    {'`', "aeiouAEIOU", "\xE0\xE8\xEC\xF2\xF9\xC0\xC8\xCC\xD2\xD9"},
+    {'\'', "aeiouycAEIOUYC", "\xE1\xE9\xED\xF3\xFA\xFD\xE7\xC1\xC9\xCD\xD3\xDA\xDD\xC7"},
+    {'^', "aeiouAEIOU", "\xE2\xEA\xEE\xF4\xFB\xC2\xCA\xCE\xD4\xDB"},
+    {'~', "aonAON", "\xE3\xF5\xF1\xC3\xD5\xD1"},
+    {'"', "aeiouyAEIOUY", "\xE4\xEB\xEF\xF6\xFC\xFF\xC4\xCB\xCF\xD6\xDC\x9F"},
 };
+
+constexpr bool CompositionsPaired() {
+  for (const AccentCompositions& c : kCompositions) {
+    if (c.bases.size() != c.composed.size()) return false;
+  }
+  return true;
+}
+static_assert(CompositionsPaired());
 
 constexpr KeyTranslation Character(BYTE c) { return {KeyTranslation::Kind::kCharacter, c}; }
 
@@ -262,8 +266,11 @@ KeyTranslation TranslateKey(KeyboardLayout layout, UINT vk, const KeyboardState&
 
 std::optional<BYTE> ComposeAccent(BYTE accent, BYTE character) {
   if (character == ' ') return accent;
-  for (const Composition& c : kCompositions) {
-    if (c.accent == accent && c.base == character) return c.composed;
+  for (const AccentCompositions& c : kCompositions) {
+    if (c.accent != accent) continue;
+    const std::size_t i = c.bases.find(static_cast<char>(character));
+    if (i == std::string_view::npos) return std::nullopt;
+    return static_cast<BYTE>(c.composed[i]);
   }
   return std::nullopt;
 }

@@ -59,9 +59,7 @@ UINT OtherSide(UINT vk) {
 
 }  // namespace
 
-bool IsLockKey(UINT vk) {
-  return vk == VK_CAPITAL || vk == VK_NUMLOCK || vk == VK_SCROLL || vk == VK_INSERT;
-}
+bool IsLockKey(UINT vk) { return vk == VK_CAPITAL || vk == VK_NUMLOCK || vk == VK_SCROLL || vk == VK_INSERT; }
 
 void KeyboardState::Set(UINT vk, BYTE value) {
   if (vk < kSize) bytes_[vk] = value;

@@ -90,9 +90,9 @@ TEST_F(DesktopStateTest, DisablingTheFocusWindowDropsFocusAndCapture) {
   SetCapture(a_.handle());
   Clear();
   a_.Enable(false);
-  EXPECT_THAT(a_.messages, ElementsAre(Message{a_.handle(), WM_KILLFOCUS, 0, 0},
-                                       Message{a_.handle(), WM_CAPTURECHANGED, 0, 0},
-                                       Message{a_.handle(), WM_ENABLE, FALSE, 0}));
+  EXPECT_THAT(a_.messages,
+              ElementsAre(Message{a_.handle(), WM_KILLFOCUS, 0, 0}, Message{a_.handle(), WM_CAPTURECHANGED, 0, 0},
+                          Message{a_.handle(), WM_ENABLE, FALSE, 0}));
   EXPECT_EQ(GetFocus(), 0u);
   EXPECT_EQ(GetCapture(), 0u);
   EXPECT_FALSE(IsWindowEnabled(a_.handle()));
@@ -164,8 +164,7 @@ TEST_F(DesktopStateTest, CaptureChangesAreAnnouncedToTheLoser) {
   EXPECT_EQ(SetCapture(a_.handle()), 0u);
   EXPECT_THAT(a_.messages, IsEmpty());
   EXPECT_EQ(SetCapture(b_.handle()), a_.handle());
-  EXPECT_THAT(a_.messages,
-              ElementsAre(Message{a_.handle(), WM_CAPTURECHANGED, 0, static_cast<LPARAM>(b_.handle())}));
+  EXPECT_THAT(a_.messages, ElementsAre(Message{a_.handle(), WM_CAPTURECHANGED, 0, static_cast<LPARAM>(b_.handle())}));
   EXPECT_EQ(SetCapture(b_.handle()), b_.handle());
   EXPECT_THAT(b_.messages, IsEmpty()) << "same window again";
   EXPECT_TRUE(ReleaseCapture());

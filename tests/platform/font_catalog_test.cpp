@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
-
-#include <unistd.h>
 
 #include "platform/font_catalogs.h"
 

@@ -55,26 +55,26 @@ class KeyInputTest : public ::testing::Test {
 
   Desktop desktop_;
   DesktopScope scope_{desktop_};
-  RecordingWindow window_;
   std::vector<std::array<bool, 3>> modifiers_seen_;  // Shift, Ctrl, Alt at each message
+  RecordingWindow window_;
 };
 
 TEST_F(KeyInputTest, LetterWithShiftAndCapsLock) {
   EXPECT_THAT(Press('A'), ElementsAre(M(WM_KEYDOWN, 'A', 0x001E0001), M(WM_CHAR, 'a', 0x001E0001),
                                       M(WM_KEYUP, 'A', kUp | 0x001E0001)));
 
-  EXPECT_THAT(Press('A', {.shift = true}),
-              ElementsAre(M(WM_KEYDOWN, VK_SHIFT, 0x002A0001), M(WM_KEYDOWN, 'A', 0x001E0001),
-                          M(WM_CHAR, 'A', 0x001E0001), M(WM_KEYUP, 'A', kUp | 0x001E0001),
-                          M(WM_KEYUP, VK_SHIFT, kUp | 0x002A0001)));
+  EXPECT_THAT(
+      Press('A', {.shift = true}),
+      ElementsAre(M(WM_KEYDOWN, VK_SHIFT, 0x002A0001), M(WM_KEYDOWN, 'A', 0x001E0001), M(WM_CHAR, 'A', 0x001E0001),
+                  M(WM_KEYUP, 'A', kUp | 0x001E0001), M(WM_KEYUP, VK_SHIFT, kUp | 0x002A0001)));
   // The state is updated before each message: Shift is down from its own
   // key-down on and up at its own key-up.
   using S = std::array<bool, 3>;
   EXPECT_THAT(modifiers_seen_, ElementsAre(S{true, false, false}, S{true, false, false}, S{true, false, false},
                                            S{true, false, false}, S{false, false, false}));
 
-  EXPECT_THAT(Press(VK_CAPITAL), ElementsAre(M(WM_KEYDOWN, VK_CAPITAL, 0x003A0001),
-                                             M(WM_KEYUP, VK_CAPITAL, kUp | 0x003A0001)));
+  EXPECT_THAT(Press(VK_CAPITAL),
+              ElementsAre(M(WM_KEYDOWN, VK_CAPITAL, 0x003A0001), M(WM_KEYUP, VK_CAPITAL, kUp | 0x003A0001)));
   EXPECT_EQ(GetKeyState(VK_CAPITAL), 1) << "toggled, up";
   EXPECT_EQ(Characters(Press('A')), "A");
   EXPECT_EQ(Characters(Press('A', {.shift = true})), "a");
@@ -95,10 +95,10 @@ TEST_F(KeyInputTest, KeysThatMakeControlCharacters) {
 }
 
 TEST_F(KeyInputTest, CtrlLetter) {
-  EXPECT_THAT(Press('A', {.ctrl = true}),
-              ElementsAre(M(WM_KEYDOWN, VK_CONTROL, 0x001D0001), M(WM_KEYDOWN, 'A', 0x001E0001),
-                          M(WM_CHAR, 0x01, 0x001E0001), M(WM_KEYUP, 'A', kUp | 0x001E0001),
-                          M(WM_KEYUP, VK_CONTROL, kUp | 0x001D0001)));
+  EXPECT_THAT(
+      Press('A', {.ctrl = true}),
+      ElementsAre(M(WM_KEYDOWN, VK_CONTROL, 0x001D0001), M(WM_KEYDOWN, 'A', 0x001E0001), M(WM_CHAR, 0x01, 0x001E0001),
+                  M(WM_KEYUP, 'A', kUp | 0x001E0001), M(WM_KEYUP, VK_CONTROL, kUp | 0x001D0001)));
   EXPECT_EQ(Characters(Press('Z', {.shift = true, .ctrl = true})), "\x1A");
   EXPECT_EQ(Characters(Press('1', {.ctrl = true})), "") << "Ctrl+digit makes no character";
 }
@@ -124,8 +124,8 @@ TEST_F(KeyInputTest, FunctionAndExtendedKeys) {
   EXPECT_THAT(Press(VK_INSERT),
               ElementsAre(M(WM_KEYDOWN, VK_INSERT, 0x01520001), M(WM_KEYUP, VK_INSERT, kUp | 0x01520001)));
   EXPECT_EQ(GetKeyState(VK_INSERT), 1) << "Insert toggles";
-  EXPECT_THAT(Press(VK_RCONTROL), ElementsAre(M(WM_KEYDOWN, VK_CONTROL, 0x011D0001),
-                                              M(WM_KEYUP, VK_CONTROL, kUp | 0x011D0001)));
+  EXPECT_THAT(Press(VK_RCONTROL),
+              ElementsAre(M(WM_KEYDOWN, VK_CONTROL, 0x011D0001), M(WM_KEYUP, VK_CONTROL, kUp | 0x011D0001)));
 }
 
 TEST_F(KeyInputTest, ModifiersAlreadyDownAreNeitherPressedNorReleased) {

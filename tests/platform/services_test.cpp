@@ -30,9 +30,10 @@ TEST(MessageBoxRecorderTest, RecordsEveryBoxInOrderAndAnswers) {
   boxes.ClearAnswer();
   EXPECT_EQ(MessageBox(0, "Go on?", "", MB_OKCANCEL), IDOK);
 
-  EXPECT_THAT(boxes.boxes(), ElementsAre(FieldsAre("SOM not found", "ZVEmul", MB_OK | MB_ICONERROR),
-                                         FieldsAre("Clear?", "ZVEmul", MB_YESNO | MB_ICONQUESTION),
-                                         FieldsAre("Again?", "", MB_YESNOCANCEL), FieldsAre("Go on?", "", MB_OKCANCEL)));
+  EXPECT_THAT(boxes.boxes(),
+              ElementsAre(FieldsAre("SOM not found", "ZVEmul", MB_OK | MB_ICONERROR),
+                          FieldsAre("Clear?", "ZVEmul", MB_YESNO | MB_ICONQUESTION),
+                          FieldsAre("Again?", "", MB_YESNOCANCEL), FieldsAre("Go on?", "", MB_OKCANCEL)));
 }
 
 TEST(InProcessClipboardTest, KeepsTheLastTextExactly) {

@@ -33,10 +33,9 @@ TEST_F(WindowTest, CreationSendsCreateThenClientSizeAndOrigin) {
   EXPECT_EQ(window.id(), 7u);
   // Border 1 on each side, scroll bars 17.
   EXPECT_EQ(window.client_rect(), (RECT{0, 0, 100 - 2 - 17, 200 - 2 - 17}));
-  EXPECT_THAT(window.messages,
-              ElementsAre(Message{window.handle(), WM_CREATE, 0, 0},
-                          Message{window.handle(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(81, 181)},
-                          Message{window.handle(), WM_MOVE, 0, MAKELPARAM(11, 21)}));
+  EXPECT_THAT(window.messages, ElementsAre(Message{window.handle(), WM_CREATE, 0, 0},
+                                           Message{window.handle(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(81, 181)},
+                                           Message{window.handle(), WM_MOVE, 0, MAKELPARAM(11, 21)}));
   EXPECT_FALSE(window.Create(0, kRect, nullptr, 0)) << "a window is created once";
 }
 
