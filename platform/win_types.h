@@ -409,3 +409,24 @@ struct LOGFONTA {
   char lfFaceName[LF_FACESIZE] = {};
 };
 using LOGFONT = LOGFONTA;
+
+// ---- Windows, timers and keys of the desktop layer ----------------------------------------
+using UINT_PTR = std::uintptr_t;
+
+// WM_SIZE kinds.
+inline constexpr WPARAM SIZE_RESTORED = 0;
+
+// Timer periods are clamped into this range, as SetTimer does.
+inline constexpr UINT USER_TIMER_MINIMUM = 0x0000000A;
+inline constexpr UINT USER_TIMER_MAXIMUM = 0x7FFFFFFF;
+
+inline constexpr UINT VK_RWIN = 0x5C;
+inline constexpr UINT VK_MULTIPLY = 0x6A;
+inline constexpr UINT VK_ADD = 0x6B;
+inline constexpr UINT VK_SUBTRACT = 0x6D;
+inline constexpr UINT VK_DECIMAL = 0x6E;
+inline constexpr UINT VK_DIVIDE = 0x6F;
+
+inline constexpr int COLOR_BTNFACE = 15;
+inline constexpr int COLOR_GRAYTEXT = 17;
+inline constexpr int COLOR_BTNTEXT = 18;

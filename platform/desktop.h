@@ -1,0 +1,139 @@
+// The desktop of one user-interface thread: its windows, focus, caret,
+// timers, mouse capture, keyboard state and services. A container or test
+// creates one and makes it current with a DesktopScope; the logic reaches it
+// through CurrentDesktop() and the desktop-style free functions.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/caret.h"
+#include "platform/key_input.h"
+#include "platform/keyboard_state.h"
+#include "platform/services.h"
+#include "platform/timer_queue.h"
+#include "platform/win_types.h"
+
+namespace zv::platform {
+
+class Window;
+
+// The services a container chooses. Any left empty gets the deterministic
+// one: a recording message box (answers the type's first button), an
+// in-process clipboard, a manual clock, the fixed system values and the
+// fixed font list.
+struct DesktopServices {
+  std::unique_ptr<MessageBoxService> message_boxes;
+  std::unique_ptr<Clipboard> clipboard;
+  std::unique_ptr<Clock> clock;
+  std::unique_ptr<SystemValues> system_values;
+  std::unique_ptr<FontCatalog> fonts;
+};
+
+enum class RedrawRequest {
+  kLater,  // the window needs drawing
+  kNow,    // draw the window now (UpdateWindow)
+};
+using RedrawListener = std::function<void(HWND hwnd, RedrawRequest request)>;
+
+class Desktop {
+ public:
+  explicit Desktop(DesktopServices services = {});
+  // Destroys the windows still alive.
+  ~Desktop();
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+
+  MessageBoxService& message_boxes() { return *services_.message_boxes; }
+  Clipboard& clipboard() { return *services_.clipboard; }
+  Clock& clock() { return *services_.clock; }
+  SystemValues& system_values() { return *services_.system_values; }
+  FontCatalog& fonts() { return *services_.fonts; }
+
+  KeyboardState& keyboard_state() { return keyboard_state_; }
+  KeyInput& keys() { return keys_; }
+
+  Window* FromHandle(HWND hwnd) const;
+  // True when hwnd is ancestor or one of its descendants.
+  bool IsSelfOrDescendant(HWND ancestor, HWND hwnd) const;
+
+  HWND focus() const { return focus_; }
+  HWND SetFocus(HWND hwnd);  // see SetFocus in window.h
+
+  HWND capture() const { return capture_; }
+  HWND SetCapture(HWND hwnd);
+  void ReleaseCapture();
+
+  // The caret's state, for drawing; change it through the functions of
+  // window.h.
+  Caret& caret() { return caret_; }
+
+  UINT_PTR SetTimer(HWND hwnd, UINT_PTR id, UINT elapse_ms);
+  bool KillTimer(HWND hwnd, UINT_PTR id);
+  // Sends WM_TIMER for every due timer, reading the clock or given its tick
+  // count. A timer killed by an earlier handler of the same run is skipped.
+  void RunTimers();
+  void RunTimers(DWORD now);
+  // Milliseconds until the next timer is due, for the loop's wait; none
+  // without timers.
+  std::optional<DWORD> TimeToNextTimer();
+
+  void SetRedrawListener(RedrawListener listener) { redraw_listener_ = std::move(listener); }
+  // Sends WM_PAINT to every window that needs drawing.
+  void PaintPending();
+
+ private:
+  friend class Window;
+  HWND Register(Window* window);
+  // Drops the handle and what belongs to it: focus, capture, caret, timers.
+  void Unregister(HWND hwnd);
+  void WindowNeedsDrawing(Window& window);
+  void WindowDrawn(Window& window, bool notify);
+
+  DesktopServices services_;
+  KeyboardState keyboard_state_;
+  KeyInput keys_{*this};
+  std::unordered_map<HWND, Window*> windows_;
+  HWND next_handle_ = 1;
+  HWND focus_ = 0;
+  HWND capture_ = 0;
+  Caret caret_;
+  TimerQueue timers_;
+  std::vector<HWND> needs_drawing_;
+  RedrawListener redraw_listener_;
+};
+
+// Makes a desktop current on this thread for its lifetime; scopes nest.
+class DesktopScope {
+ public:
+  explicit DesktopScope(Desktop& desktop);
+  ~DesktopScope();
+  DesktopScope(const DesktopScope&) = delete;
+  DesktopScope& operator=(const DesktopScope&) = delete;
+
+ private:
+  Desktop* previous_;
+};
+
+// The innermost current desktop of this thread. Without one, a desktop with
+// the deterministic services is made for the thread, so the logic never
+// runs without a desktop.
+Desktop& CurrentDesktop();
+
+// ---- Services of the current desktop, desktop-style ---------------------------------------
+// The owner window is not disabled or otherwise touched while the box is up.
+int MessageBox(HWND owner, std::string_view text, std::string_view caption, UINT type);
+DWORD GetTickCount();
+LocalTime GetLocalTime();
+COLORREF GetSysColor(int index);
+OsVersion GetOsVersion();
+DWORD GetRichEditVersion();
+std::string GetKeyboardLayoutName();
+std::string GetUserName();
+
+}  // namespace zv::platform
