@@ -11,8 +11,6 @@
 namespace zv::platform {
 namespace {
 
-using Pos = std::ptrdiff_t;
-
 bool IsEnd(char c) { return c == '\r' || c == '\n'; }
 
 // Read-back form to stored form.
@@ -80,7 +78,7 @@ LONG TextEngine::TextLength() const noexcept { return static_cast<LONG>(Length()
 LONG TextEngine::LineCount() const noexcept { return static_cast<LONG>(lines_.LineCount()); }
 
 LONG TextEngine::LineFromChar(LONG pos) const noexcept {
-  const Pos p = pos < 0 ? SelMin() : std::min<Pos>(pos, Length());
+  const Pos p = pos < 0 ? SelMin() : pos;
   return static_cast<LONG>(LineOf(std::min(p, Length())));
 }
 
@@ -92,7 +90,7 @@ LONG TextEngine::LineStart(LONG line) const noexcept {
 
 LONG TextEngine::LineLength(LONG pos) const noexcept {
   if (pos < 0) {
-    const Pos start = std::min(SelMin(), Length());
+    const Pos start = EditStart();
     const Pos end = EditEnd();
     const Pos before = start - lines_.LineStart(LineOf(start));
     const Pos after = std::max<Pos>(0, LineEnd(LineOf(end)) - SelMax());
@@ -139,12 +137,14 @@ std::string TextEngine::TextRange(LONG start, LONG end) const {
 }
 
 std::string TextEngine::SelectedText() const {
-  return TextRange(static_cast<LONG>(std::min(SelMin(), Length())), static_cast<LONG>(EditEnd()));
+  return TextRange(static_cast<LONG>(EditStart()), static_cast<LONG>(EditEnd()));
 }
 
-char TextEngine::CharAt(LONG pos) const noexcept { return chars_[pos]; }
+char TextEngine::CharAt(LONG pos) const noexcept { return pos >= 0 && pos < Length() ? chars_[pos] : '\0'; }
 
-const CharFormat& TextEngine::FormatAt(LONG pos) const noexcept { return table_.Get(formats_[pos]); }
+const CharFormat& TextEngine::FormatAt(LONG pos) const noexcept {
+  return pos >= 0 && pos < Length() ? table_.Get(formats_[pos]) : DefaultFormat();
+}
 
 FormattedText TextEngine::FormattedRange(LONG start, LONG end) const {
   const Pos n = Length();
@@ -270,7 +270,7 @@ bool TextEngine::ReplaceSelection(std::string_view text) {
   } catch (const std::bad_alloc&) {
     return false;
   }
-  return ReplaceWithFill(std::min(SelMin(), Length()), EditEnd(), stored, insertion_id_);
+  return ReplaceWithFill(EditStart(), EditEnd(), stored, insertion_id_);
 }
 
 bool TextEngine::ReplaceSelection(const FormattedText& text) {
@@ -287,18 +287,18 @@ bool TextEngine::ReplaceSelection(const FormattedText& text) {
   } catch (const std::bad_alloc&) {
     return false;
   }
-  if (ids.empty()) return ReplaceWithFill(std::min(SelMin(), Length()), EditEnd(), {}, insertion_id_);
-  return Replace(std::min(SelMin(), Length()), EditEnd(), text.text, ids, insertion_id_);
+  if (ids.empty()) return ReplaceWithFill(EditStart(), EditEnd(), {}, insertion_id_);
+  return Replace(EditStart(), EditEnd(), text.text, ids, insertion_id_);
 }
 
 bool TextEngine::DeleteSelection() {
-  return ReplaceWithFill(std::min(SelMin(), Length()), EditEnd(), {}, insertion_id_);
+  return ReplaceWithFill(EditStart(), EditEnd(), {}, insertion_id_);
 }
 
 // ---- Character formats ------------------------------------------------------
 
 DWORD TextEngine::SelectionFormat(CharFormat& out) const {
-  const Pos start = std::min(SelMin(), Length());
+  const Pos start = EditStart();
   const Pos end = EditEnd();
   if (start >= end) {
     out = table_.Get(insertion_id_);
@@ -340,8 +340,7 @@ DWORD TextEngine::GetSelectionCharFormat(CHARFORMATA& record) const {
 }
 
 bool TextEngine::SetSelectionCharFormat(const CHARFORMAT2A& record) {
-  const Pos start = std::min(SelMin(), Length());
-  return ChangeFormats(record, start, EditEnd(), true, false);
+  return ChangeFormats(record, EditStart(), EditEnd(), true, false);
 }
 
 bool TextEngine::SetSelectionCharFormat(const CHARFORMATA& record) {
@@ -643,14 +642,12 @@ TextEngine::Pos TextEngine::WordLeft(Pos pos) const noexcept {
 }
 
 void TextEngine::Copy() {
-  const Pos start = std::min(SelMin(), Length());
-  if (clipboard_ == nullptr || start >= EditEnd()) return;
+  if (clipboard_ == nullptr || EditStart() >= EditEnd()) return;
   clipboard_->SetText(SelectedText());
 }
 
 void TextEngine::Cut() {
-  const Pos start = std::min(SelMin(), Length());
-  if (clipboard_ == nullptr || start >= EditEnd()) return;
+  if (clipboard_ == nullptr || EditStart() >= EditEnd()) return;
   if (clipboard_->SetText(SelectedText())) DeleteSelection();
 }
 
@@ -667,7 +664,7 @@ bool TextEngine::HandleKey(UINT vk, bool shift, bool ctrl) {
       if (ctrl) {
         MoveCaret(WordLeft(CaretInText()), shift);
       } else if (!shift && has_selection) {
-        MoveCaret(std::min(SelMin(), n), false);
+        MoveCaret(EditStart(), false);
       } else {
         MoveCaret(std::max<Pos>(0, caret_ - 1), shift);
       }
@@ -749,7 +746,7 @@ bool TextEngine::HandleKey(UINT vk, bool shift, bool ctrl) {
 }
 
 void TextEngine::TypeCharacter(char c, bool may_overtype) {
-  const Pos start = std::min(SelMin(), Length());
+  const Pos start = EditStart();
   Pos end = EditEnd();
   if (may_overtype && overtype_ && anchor_ == caret_ && start < Length() && !IsParagraphEnd(start)) end = start + 1;
   ReplaceWithFill(start, end, std::string_view(&c, 1), insertion_id_);

@@ -69,7 +69,8 @@ class TextEngine {
   std::string SelectedText() const;
 
   // Stored form for drawing and for RTF output: the byte at `pos` ('\r' and
-  // '\n' are paragraph ends) and its format (0 <= pos < TextLength()).
+  // '\n' are paragraph ends) and its format; outside the text '\0' and the
+  // default format.
   char CharAt(LONG pos) const noexcept;
   const CharFormat& FormatAt(LONG pos) const noexcept;
   FormattedText FormattedRange(LONG start, LONG end) const;
@@ -91,7 +92,8 @@ class TextEngine {
   // when memory ran out (nothing changed).
   bool ReplaceSelection(std::string_view text);
   // Replaces the selection by stored-form text with its own formats. Runs
-  // short of the text leave the rest in the insertion format.
+  // short of the text leave the rest in the insertion format, as does a run
+  // whose format finds no free format id.
   bool ReplaceSelection(const FormattedText& text);
   // Removes the selected characters (never the final mark).
   bool DeleteSelection();
@@ -186,7 +188,8 @@ class TextEngine {
   Pos Length() const noexcept { return chars_.size(); }
   Pos SelMin() const noexcept { return std::min(anchor_, caret_); }
   Pos SelMax() const noexcept { return std::max(anchor_, caret_); }
-  // The selected characters: [SelMin(), EditEnd()).
+  // The selected characters, without the final mark.
+  Pos EditStart() const noexcept { return std::min(SelMin(), Length()); }
   Pos EditEnd() const noexcept { return std::min(SelMax(), Length()); }
   Pos CaretInText() const noexcept { return std::min(caret_, Length()); }
   Pos LineOf(Pos pos) const noexcept { return lines_.LineOfPosition(pos); }

@@ -494,19 +494,5 @@ TEST(TextEngineListener, ChangesWhileRedrawIsOffAreReportedOnceWhenOn) {
   EXPECT_EQ(reports[0], TextEngine::kTextChanged | TextEngine::kSelectionChanged | TextEngine::kFormatChanged);
 }
 
-TEST(TextEngineFlags, StoredValues) {
-  TextEngine e;
-  EXPECT_EQ(e.LanguageOptions() & IMF_AUTOKEYBOARD, 0u);
-  e.SetLanguageOptions(e.LanguageOptions() & ~IMF_AUTOFONT);
-  EXPECT_EQ(e.LanguageOptions() & IMF_AUTOFONT, 0u);
-  EXPECT_EQ(e.SetEventMask(ENM_SELCHANGE), ENM_NONE);
-  EXPECT_EQ(e.EventMask(), ENM_SELCHANGE);
-  EXPECT_EQ(e.SetBackgroundColor(false, 0x00FF0000), 0x00FFFFFFu);
-  EXPECT_EQ(e.BackgroundColor(), 0x00FF0000u);
-  EXPECT_FALSE(e.UsesSystemBackground());
-  EXPECT_EQ(e.SetBackgroundColor(true, 0), 0x00FF0000u);
-  EXPECT_TRUE(e.UsesSystemBackground());
-}
-
 }  // namespace
 }  // namespace zv::platform
