@@ -78,18 +78,23 @@ class TextEngine {
   // ---- Selection and editing --------------------------------------------
   // Start and end of the selection, start <= end.
   CHARRANGE Selection() const noexcept;
-  // Selection as a rich-edit control takes it: (0, -1) and any negative end
-  // select to past the final mark; a negative start collapses the selection
-  // to its end; ends past the text are clamped (the end to TextLength() + 1;
-  // an empty selection, or one starting past the text, becomes the caret at
-  // the end of the text); a reversed range is put in order.
+  // The moving end of the selection, where the caret is drawn (at most
+  // TextLength()).
+  LONG CaretPosition() const noexcept { return static_cast<LONG>(CaretInText()); }
+  // Selection as a rich-edit control takes it: a negative end selects to
+  // past the final mark, so (0, -1) selects all; a negative start with
+  // another end collapses the selection to its end; equal ends outside the
+  // text, or a start past it, give the caret at the end of the text; an end
+  // past the text stops past the final mark; a reversed range is put in
+  // order and ends at its larger position. Does not scroll (ScrollCaret).
   void SetSelection(LONG cp_min, LONG cp_max);
   void SetSelection(const CHARRANGE& range) { SetSelection(range.cpMin, range.cpMax); }
 
   // Replaces the selection by `text` in read-back form: "\r\r\n" becomes a
   // break, "\r\n", a lone '\r' and a lone '\n' an ordinary paragraph end.
-  // The text takes the insertion format; the caret ends after it. False
-  // when memory ran out (nothing changed).
+  // The text takes the insertion format; the caret ends after it and is
+  // scrolled into view, as after every edit. False when memory ran out
+  // (nothing changed).
   bool ReplaceSelection(std::string_view text);
   // Replaces the selection by stored-form text with its own formats. Runs
   // short of the text leave the rest in the insertion format, as does a run
@@ -165,20 +170,25 @@ class TextEngine {
 
   // ---- Default key and character processing -----------------------------
   // Caret keys (Shift extends from the anchor, Ctrl moves by words, to the
-  // text ends with Home/End and by paragraphs with Up/Down), PgUp/PgDn,
+  // text ends with Home/End and by paragraphs with Up/Down; Up on the first
+  // line goes to the text start, Down on the last to its end; Up/Down and
+  // PgUp/PgDn keep a goal column), PgUp/PgDn (scroll and move a page),
   // Delete (Ctrl: to the next word; Shift: cut), Insert (overtype; Ctrl:
-  // copy; Shift: paste), Ctrl+A/C/X/V. Returns whether the key was handled.
+  // copy; Shift: paste), Ctrl+A/C/X/V. Moves keep the caret line visible.
+  // Returns whether the key was handled; Backspace, Enter and Tab are
+  // characters (HandleChar).
   bool HandleKey(UINT vk, bool shift, bool ctrl);
   // 0x20..0xFF except 0x7F and the tab 0x09: typed (overtype replaces the
   // next character unless it is a paragraph end); 0x0D: paragraph end;
   // 0x08: deletes the selection or the character before the caret. Other
-  // control codes are not handled: false, nothing changes.
+  // control codes (Esc, Ctrl+letters, 0x7F) are not handled: false, nothing
+  // changes.
   bool HandleChar(BYTE ch);
   // The clipboard of the clipboard keys; null disables them.
   void SetClipboard(Clipboard* clipboard) noexcept { clipboard_ = clipboard; }
 
-  // Called after every operation that changed something (the k...Changed bits), not
-  // while redraw is off.
+  // Called after every operation that changed something, with the k*Changed
+  // bits of what did; not while redraw is off.
   void SetChangeListener(ChangeListener listener) { listener_ = std::move(listener); }
 
  private:
@@ -197,8 +207,8 @@ class TextEngine {
   Pos LineEnd(Pos line) const noexcept;
   bool IsParagraphEnd(Pos pos) const noexcept;
 
-  // Moves the selection; the insertion format follows the rule of the class
-  // comment in the .cpp. Returns whether the selection changed.
+  // Moves the selection; the insertion format follows the rule at the top of
+  // the .cpp. Returns whether the selection changed.
   bool Select(Pos anchor, Pos caret, bool keep_goal = false);
   FormatId InsertionFormatAt(Pos anchor, Pos caret) const noexcept;
 

@@ -51,6 +51,7 @@ TEST_F(TextEngineKeys, LeftRightAndShiftSelection) {
   Key(VK_LEFT, true);
   Key(VK_LEFT, true);  // past the anchor: the selection turns round it
   ExpectSelection(1, 2);
+  EXPECT_EQ(e.CaretPosition(), 1);
   Key(VK_RIGHT);  // collapses to the end
   ExpectSelection(2, 2);
   Key(VK_RIGHT, true);
@@ -197,6 +198,7 @@ TEST_F(TextEngineKeys, CtrlASelectsAll) {
   Load("AB\r\nC");
   EXPECT_TRUE(Key('A', false, true));
   ExpectSelection(0, 5);
+  EXPECT_EQ(e.CaretPosition(), 4);
   EXPECT_FALSE(Key('A'));  // without Ctrl a letter is for the character message
   ExpectSelection(0, 5);
 }
