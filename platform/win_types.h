@@ -218,6 +218,7 @@ inline constexpr DWORD ENM_SELCHANGE = 0x00080000;
 // Language options.
 inline constexpr DWORD IMF_AUTOKEYBOARD = 0x0001;
 inline constexpr DWORD IMF_AUTOFONT = 0x0002;
+inline constexpr DWORD IMF_AUTOFONTSIZEADJUST = 0x0010;
 inline constexpr DWORD IMF_DUALFONT = 0x0080;
 
 // Character format records. Member names, meanings and sizes are those of
