@@ -588,6 +588,12 @@ class RegistryStore::Impl {
 
   bool CloseHandle(HKEY key) { return handles_.erase(key) == 1; }
 
+  // Names below the root of an open key.
+  std::size_t Depth(HKEY key) const {
+    auto it = handles_.find(key);
+    return it == handles_.end() ? 0 : it->second.path.size();
+  }
+
   // Runs one change under the file lock, on the file's latest content, and
   // writes the file when the change was made.
   template <typename Change>
@@ -702,6 +708,8 @@ LSTATUS RegistryStore::CreateKey(HKEY parent, std::string_view sub_key, REGSAM a
   std::vector<std::string> names;
   if (!SplitKeyPath(sub_key, names)) return ERROR_INVALID_PARAMETER;
   std::lock_guard lock(impl_->mutex);
+  // Deeper keys could be written but never read back from the file.
+  if (impl_->Depth(parent) + names.size() >= kMaxKeyDepth) return ERROR_INVALID_PARAMETER;
   bool created = false;
   const LSTATUS status = impl_->Mutate([&](bool& changed) {
     RegKey* key = nullptr;

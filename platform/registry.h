@@ -45,7 +45,7 @@ class RegistryStore {
   static constexpr std::size_t kMaxValueBytes = 64u << 10;
   static constexpr std::size_t kMaxKeyNameLength = 255;
   static constexpr std::size_t kMaxValueNameLength = 16383;
-  static constexpr std::size_t kMaxKeyDepth = 512;
+  static constexpr std::size_t kMaxKeyDepth = 512;  // names in a path, the root's included
 
   // A store that lives in memory only.
   RegistryStore();

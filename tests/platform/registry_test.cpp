@@ -268,6 +268,16 @@ TEST(RegistryCalls, BuffersAccessAndOrderBehaveLikeTheDesktop) {
   EXPECT_EQ(RegOpenKeyEx(12345, "x", 0, KEY_READ, &key), ERROR_INVALID_HANDLE);
   EXPECT_EQ(RegOpenKeyEx(HKEY_CURRENT_USER, std::string(300, 'k').c_str(), 0, KEY_READ, &key),
             ERROR_INVALID_PARAMETER);
+
+  // Depth is bounded so that every key can be read back from the file.
+  std::string deep = "k";
+  for (int i = 1; i < 511; ++i) deep += "\\k";
+  ASSERT_EQ(RegCreateKeyEx(HKEY_CURRENT_USER, deep.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  HKEY deeper = 0;
+  EXPECT_EQ(RegCreateKeyEx(key, "k", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &deeper, nullptr),
+            ERROR_INVALID_PARAMETER);
+  RegCloseKey(key);
   SetCurrentRegistryStore(nullptr);
 }
 
