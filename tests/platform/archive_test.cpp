@@ -37,14 +37,14 @@ class Binding : public ArchiveObject {
 const RuntimeClass Binding::kRuntimeClass{"CMacro", 1, [] { return std::unique_ptr<ArchiveObject>(new Binding); }};
 
 // A second class, derived from the first, found by name through the registry.
-class SpecialBinding : public Binding {
+class ShortcutBinding : public Binding {
  public:
   static const RuntimeClass kRuntimeClass;
   const RuntimeClass& GetRuntimeClass() const override { return kRuntimeClass; }
 };
-const RuntimeClass SpecialBinding::kRuntimeClass{
-    "CSpecial", 2, [] { return std::unique_ptr<ArchiveObject>(new SpecialBinding); }, &Binding::kRuntimeClass};
-const ArchiveClassRegistrar kRegisterSpecial(SpecialBinding::kRuntimeClass);
+const RuntimeClass ShortcutBinding::kRuntimeClass{
+    "CShortcut", 2, [] { return std::unique_ptr<ArchiveObject>(new ShortcutBinding); }, &Binding::kRuntimeClass};
+const ArchiveClassRegistrar kRegisterShortcut(ShortcutBinding::kRuntimeClass);
 
 const RuntimeClass kUnrelated{"CUnrelated", 1, nullptr};
 
@@ -198,8 +198,8 @@ TEST(ArchiveObjects, NullAndRepeatedObjectsComeBackAsTheyWere) {
 
 TEST(ArchiveObjects, BigIndicesUseTheEscapeTag) {
   std::vector<Binding> many(0x7FFF);
-  SpecialBinding late;
-  SpecialBinding later;
+  ShortcutBinding late;
+  ShortcutBinding later;
   Archive out;
   for (auto& b : many) out.WriteObject(&b);
   out.WriteObject(&late);   // new class: index 0x8001, then the object 0x8002
@@ -213,8 +213,8 @@ TEST(ArchiveObjects, BigIndicesUseTheEscapeTag) {
   for (std::size_t i = 0; i < many.size(); ++i) in.ReadObject(&Binding::kRuntimeClass);
   auto a = in.ReadObject(&Binding::kRuntimeClass);  // derived class accepted
   auto b = in.ReadObject(nullptr);
-  EXPECT_EQ(&a->GetRuntimeClass(), &SpecialBinding::kRuntimeClass);
-  EXPECT_EQ(&b->GetRuntimeClass(), &SpecialBinding::kRuntimeClass);
+  EXPECT_EQ(&a->GetRuntimeClass(), &ShortcutBinding::kRuntimeClass);
+  EXPECT_EQ(&b->GetRuntimeClass(), &ShortcutBinding::kRuntimeClass);
   EXPECT_NE(a, b);
   EXPECT_EQ(in.ReadObject(nullptr), a);
 }
@@ -238,7 +238,7 @@ TEST(ArchiveObjects, BadTagsClassesAndSchemasAreArchiveErrors) {
 
   // A registered class that is not the one expected.
   Archive out;
-  out.WriteClass(SpecialBinding::kRuntimeClass);
+  out.WriteClass(ShortcutBinding::kRuntimeClass);
   Archive in(out.Buffer());
   EXPECT_EQ(CauseOf([&] { in.ReadClass(&kUnrelated); }), ArchiveCause::kBadClass);
 
