@@ -281,22 +281,21 @@ class Parser {
       std::string joined;
       if (line.back() == '\\' && line.find("hex") != std::string_view::npos) {
         joined.assign(line.substr(0, line.size() - 1));
-        while (pos < text.size()) {
+        bool too_long = false;
+        bool more = true;
+        while (more && pos < text.size()) {
           end = text.find('\n', pos);
           if (end == std::string_view::npos) end = text.size();
           std::string_view next = Trim(text.substr(pos, end - pos));
           pos = end + 1;
           ++line_number_;
-          const bool more = !next.empty() && next.back() == '\\';
+          more = !next.empty() && next.back() == '\\';
           if (more) next.remove_suffix(1);
-          if (joined.size() + next.size() > RegistryStore::kMaxLineLength) {
-            joined.clear();
-            break;
-          }
-          joined += next;
-          if (!more) break;
+          // The rest of an overlong value is read on, and dropped with it.
+          too_long = too_long || joined.size() + next.size() > RegistryStore::kMaxLineLength;
+          if (!too_long) joined += next;
         }
-        if (joined.empty()) {
+        if (too_long) {
           Warn("continued line too long, skipped");
           continue;
         }

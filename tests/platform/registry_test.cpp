@@ -136,6 +136,20 @@ TEST_F(RegistryFileTest, HandEditedFileKeepsWhatItCanRead) {
   EXPECT_TRUE(warnings_[0].starts_with("registry.reg:3: ")) << warnings_[0];
 }
 
+TEST_F(RegistryFileTest, OverlongContinuedValueIsDroppedWhole) {
+  std::string text = "Windows Registry Editor Version 5.00\n[HKEY_CURRENT_USER\\Software\\Big]\n\"Big\"=hex:00,\\\n";
+  std::string row;
+  for (int i = 0; i < 25; ++i) row += "00,";
+  for (int i = 0; i < 20000; ++i) text += "  " + row + "\\\n";
+  text += "  00\n\"After\"=dword:00000003\n";
+  WriteFile(text);
+  RegistryStore store = Open();
+  EXPECT_FALSE(Raw(store, "Software\\Big", "Big").has_value());
+  EXPECT_EQ(store.GetDword(HKEY_CURRENT_USER, "Software\\Big", "After"), 3u);
+  ASSERT_EQ(warnings_.size(), 1u);
+  EXPECT_TRUE(warnings_[0].starts_with("registry.reg:20004: ")) << warnings_[0];
+}
+
 TEST_F(RegistryFileTest, DeletesInTheFileAndThroughTheCalls) {
   WriteFile(
       "Windows Registry Editor Version 5.00\n\n"
