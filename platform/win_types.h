@@ -431,3 +431,93 @@ inline constexpr UINT VK_DIVIDE = 0x6F;
 inline constexpr int COLOR_BTNFACE = 15;
 inline constexpr int COLOR_GRAYTEXT = 17;
 inline constexpr int COLOR_BTNTEXT = 18;
+
+// ---- Operating-system services: errors, registry, waits, files, objects -------------
+using ULONG = std::uint32_t;
+using LSTATUS = LONG;
+using REGSAM = DWORD;
+
+// System error codes (also the results of the registry functions).
+inline constexpr LSTATUS ERROR_SUCCESS = 0;
+inline constexpr LSTATUS ERROR_FILE_NOT_FOUND = 2;
+inline constexpr LSTATUS ERROR_PATH_NOT_FOUND = 3;
+inline constexpr LSTATUS ERROR_ACCESS_DENIED = 5;
+inline constexpr LSTATUS ERROR_INVALID_HANDLE = 6;
+inline constexpr LSTATUS ERROR_NOT_ENOUGH_MEMORY = 8;
+inline constexpr LSTATUS ERROR_WRITE_FAULT = 29;
+inline constexpr LSTATUS ERROR_LOCK_VIOLATION = 33;
+inline constexpr LSTATUS ERROR_FILE_EXISTS = 80;
+inline constexpr LSTATUS ERROR_INVALID_PARAMETER = 87;
+inline constexpr LSTATUS ERROR_INSUFFICIENT_BUFFER = 122;
+inline constexpr LSTATUS ERROR_ALREADY_EXISTS = 183;
+inline constexpr LSTATUS ERROR_MORE_DATA = 234;
+inline constexpr LSTATUS ERROR_NO_MORE_ITEMS = 259;
+inline constexpr LSTATUS ERROR_NOT_OWNER = 288;
+inline constexpr LSTATUS ERROR_BADKEY = 1010;
+inline constexpr LSTATUS ERROR_CANTWRITE = 1013;
+inline constexpr LSTATUS ERROR_KEY_DELETED = 1018;
+
+constexpr HRESULT HRESULT_FROM_WIN32(LSTATUS error) {
+  return error <= 0 ? static_cast<HRESULT>(error)
+                    : static_cast<HRESULT>((static_cast<DWORD>(error) & 0x0000FFFFu) | 0x80070000u);
+}
+
+// Registry keys. Predefined roots have the desktop's values; keys opened
+// from them are small numbers handed out by the registry store.
+using HKEY = std::uintptr_t;
+inline constexpr HKEY HKEY_CLASSES_ROOT = 0x80000000u;
+inline constexpr HKEY HKEY_CURRENT_USER = 0x80000001u;
+
+inline constexpr REGSAM KEY_QUERY_VALUE = 0x0001;
+inline constexpr REGSAM KEY_SET_VALUE = 0x0002;
+inline constexpr REGSAM KEY_CREATE_SUB_KEY = 0x0004;
+inline constexpr REGSAM KEY_ENUMERATE_SUB_KEYS = 0x0008;
+inline constexpr REGSAM KEY_NOTIFY = 0x0010;
+inline constexpr REGSAM KEY_READ = 0x00020019;
+inline constexpr REGSAM KEY_WRITE = 0x00020006;
+inline constexpr REGSAM KEY_ALL_ACCESS = 0x000F003F;
+
+inline constexpr DWORD REG_NONE = 0;
+inline constexpr DWORD REG_SZ = 1;
+inline constexpr DWORD REG_EXPAND_SZ = 2;
+inline constexpr DWORD REG_BINARY = 3;
+inline constexpr DWORD REG_DWORD = 4;
+inline constexpr DWORD REG_MULTI_SZ = 7;
+inline constexpr DWORD REG_QWORD = 11;
+
+inline constexpr DWORD REG_OPTION_NON_VOLATILE = 0;
+inline constexpr DWORD REG_CREATED_NEW_KEY = 1;
+inline constexpr DWORD REG_OPENED_EXISTING_KEY = 2;
+
+// Waits.
+inline constexpr DWORD WAIT_OBJECT_0 = 0x00000000;
+inline constexpr DWORD WAIT_ABANDONED = 0x00000080;
+inline constexpr DWORD WAIT_TIMEOUT = 0x00000102;
+inline constexpr DWORD WAIT_FAILED = 0xFFFFFFFF;
+inline constexpr DWORD INFINITE = 0xFFFFFFFF;
+
+// Files.
+inline constexpr std::size_t MAX_PATH = 260;
+inline constexpr DWORD FILE_ATTRIBUTE_READONLY = 0x00000001;
+inline constexpr DWORD FILE_ATTRIBUTE_HIDDEN = 0x00000002;
+inline constexpr DWORD FILE_ATTRIBUTE_DIRECTORY = 0x00000010;
+inline constexpr DWORD FILE_ATTRIBUTE_NORMAL = 0x00000080;
+inline constexpr DWORD INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+
+// Component object identities. Text form: {xxxxxxxx-xxxx-xxxx-xxxx-xxxxxxxxxxxx}.
+struct GUID {
+  DWORD Data1 = 0;
+  WORD Data2 = 0;
+  WORD Data3 = 0;
+  BYTE Data4[8] = {};
+  friend bool operator==(const GUID&, const GUID&) = default;
+};
+using IID = GUID;
+using CLSID = GUID;
+inline constexpr GUID GUID_NULL = {};
+
+inline constexpr DWORD CLSCTX_INPROC_SERVER = 0x1;
+inline constexpr DWORD CLSCTX_INPROC_HANDLER = 0x2;
+inline constexpr DWORD CLSCTX_LOCAL_SERVER = 0x4;
+inline constexpr DWORD CLSCTX_REMOTE_SERVER = 0x10;
+inline constexpr DWORD CLSCTX_INPROC = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER;
