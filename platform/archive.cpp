@@ -3,7 +3,7 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/windows_1252.h"
+#include "platform/code_page.h"
 
 namespace zv::platform {
 namespace {
@@ -255,9 +255,9 @@ const RuntimeClass& Archive::ReadNewClass(const RuntimeClass* expected) {
   if (length > kMaxClassNameLength) Fail(ArchiveCause::kBadClass, "class name too long");
   const std::string name = ReadBytes(length);
   const RuntimeClass* runtime_class = expected != nullptr && name == expected->name ? expected : FindArchiveClass(name);
-  if (runtime_class == nullptr) Fail(ArchiveCause::kBadClass, "unknown class \"" + Windows1252ToUtf8(name) + "\"");
+  if (runtime_class == nullptr) Fail(ArchiveCause::kBadClass, "unknown class \"" + Cp1252ToUtf8(name) + "\"");
   if (runtime_class->schema != schema) {
-    Fail(ArchiveCause::kBadSchema, "class \"" + Windows1252ToUtf8(name) + "\" stored with schema " + std::to_string(schema));
+    Fail(ArchiveCause::kBadSchema, "class \"" + Cp1252ToUtf8(name) + "\" stored with schema " + std::to_string(schema));
   }
   loaded_.emplace_back(runtime_class);
   return *runtime_class;

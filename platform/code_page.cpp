@@ -1,5 +1,6 @@
 #include "platform/code_page.h"
 
+#include <algorithm>
 #include <array>
 
 namespace zv::platform {
@@ -126,6 +127,34 @@ std::string Utf8ToCp1252(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) out.push_back(ToCp1252OrQuestion(DecodeUtf8(text, pos)));
   return out;
+}
+
+char Cp1252ToLower(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if (b >= 'A' && b <= 'Z') return static_cast<char>(b + 0x20);
+  if (b >= 0xC0 && b <= 0xDE && b != 0xD7) return static_cast<char>(b + 0x20);
+  switch (b) {
+    case 0x8A:
+    case 0x8C:
+    case 0x8E:
+      return static_cast<char>(b + 0x10);
+    case 0x9F:
+      return static_cast<char>(0xFF);
+    default:
+      return c;
+  }
+}
+
+bool EqualsIgnoreCase1252(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(),
+                    [](char x, char y) { return Cp1252ToLower(x) == Cp1252ToLower(y); });
+}
+
+bool LessIgnoreCase1252(std::string_view a, std::string_view b) {
+  return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return static_cast<unsigned char>(Cp1252ToLower(x)) < static_cast<unsigned char>(Cp1252ToLower(y));
+  });
 }
 
 }  // namespace zv::platform

@@ -14,7 +14,7 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/windows_1252.h"
+#include "platform/code_page.h"
 
 namespace zv::platform {
 namespace {
@@ -138,10 +138,10 @@ fs::path DriveRoot() {
 }
 
 fs::path NativePath(std::string_view logic_path) {
-  std::string rest = Windows1252ToUtf8(logic_path);
+  std::string rest = Cp1252ToUtf8(logic_path);
   fs::path base;
   if (HasDrive(rest)) {
-    base = DriveRoot() / std::string(1, Windows1252ToLower(rest[0]));
+    base = DriveRoot() / std::string(1, Cp1252ToLower(rest[0]));
     rest.erase(0, 2);
     while (!rest.empty() && IsSeparator(rest.front())) rest.erase(0, 1);
     if (rest.empty()) return base;
@@ -150,21 +150,21 @@ fs::path NativePath(std::string_view logic_path) {
   return base.empty() ? fs::path(rest) : base / rest;
 }
 
-std::string LogicPath(const fs::path& native_path) { return Utf8ToWindows1252(native_path.native()); }
+std::string LogicPath(const fs::path& native_path) { return Utf8ToCp1252(native_path.native()); }
 
 std::string ExpandEnvironmentStrings(std::string_view text) {
   auto lookup = [](std::string_view name) -> std::optional<std::string> {
     if (EqualsIgnoreCase1252(name, "USERPROFILE")) return LogicPath(HomeDirectory());
     if (EqualsIgnoreCase1252(name, "APPDATA")) return LogicPath(HomeDirectory()) + "\\Application Data";
-    if (EqualsIgnoreCase1252(name, "USERNAME")) return Utf8ToWindows1252(LoginName());
+    if (EqualsIgnoreCase1252(name, "USERNAME")) return Utf8ToCp1252(LoginName());
     if (EqualsIgnoreCase1252(name, "TEMP") || EqualsIgnoreCase1252(name, "TMP")) {
       return LogicPath(AbsoluteEnv("TMPDIR").value_or("/tmp"));
     }
-    std::string key = Windows1252ToUtf8(name);
-    if (const char* value = std::getenv(key.c_str())) return Utf8ToWindows1252(value);
+    std::string key = Cp1252ToUtf8(name);
+    if (const char* value = std::getenv(key.c_str())) return Utf8ToCp1252(value);
     std::transform(key.begin(), key.end(), key.begin(),
                    [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 0x20) : c; });
-    if (const char* value = std::getenv(key.c_str())) return Utf8ToWindows1252(value);
+    if (const char* value = std::getenv(key.c_str())) return Utf8ToCp1252(value);
     return std::nullopt;
   };
 
@@ -212,7 +212,7 @@ bool MatchesWildcard(std::string_view name, std::string_view pattern) {
       star = p++;
       resume = n;
     } else if (p < pattern.size() &&
-               (pattern[p] == '?' || Windows1252ToLower(pattern[p]) == Windows1252ToLower(name[n]))) {
+               (pattern[p] == '?' || Cp1252ToLower(pattern[p]) == Cp1252ToLower(name[n]))) {
       ++p;
       ++n;
     } else if (star != std::string_view::npos) {
@@ -238,7 +238,7 @@ std::vector<FindData> FindFiles(std::string_view pattern) {
   std::unique_ptr<DIR, int (*)(DIR*)> stream(opendir(dir.c_str()), closedir);
   if (!stream) return found;
   while (const dirent* entry = readdir(stream.get())) {
-    std::string name = Utf8ToWindows1252(entry->d_name);
+    std::string name = Utf8ToCp1252(entry->d_name);
     if (!MatchesWildcard(name, name_pattern)) continue;
     struct stat st;
     if (fstatat(dirfd(stream.get()), entry->d_name, &st, 0) != 0 &&

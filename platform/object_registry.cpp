@@ -10,7 +10,7 @@
 
 #include "platform/file_system.h"
 #include "platform/registry.h"
-#include "platform/windows_1252.h"
+#include "platform/code_page.h"
 
 namespace zv::platform {
 namespace {

@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/windows_1252.h"
+#include "platform/code_page.h"
 
 namespace zv::platform {
 namespace {
@@ -149,7 +149,7 @@ std::string AnsiToUtf16Le(std::string_view ansi) {
   std::string out;
   out.reserve(ansi.size() * 2);
   for (char c : ansi) {
-    const char32_t cp = Windows1252ToCodePoint(c);
+    const char32_t cp = Cp1252ToUnicode(c);
     out += static_cast<char>(cp & 0xFF);
     out += static_cast<char>((cp >> 8) & 0xFF);
   }
@@ -160,8 +160,8 @@ std::string Utf16LeToAnsi(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() / 2);
   for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    out += CodePointToWindows1252(static_cast<unsigned char>(bytes[i]) |
-                                  (static_cast<unsigned char>(bytes[i + 1]) << 8));
+    const char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+    out += UnicodeToCp1252(unit).value_or('?');
   }
   return out;
 }
@@ -172,7 +172,7 @@ bool IsUtf16Type(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ ||
 
 std::string Quote(std::string_view ansi) {
   std::string out = "\"";
-  for (char c : Windows1252ToUtf8(ansi)) {
+  for (char c : Cp1252ToUtf8(ansi)) {
     if (c == '\\' || c == '"') out += '\\';
     out += c;
   }
@@ -231,7 +231,7 @@ void AppendValue(std::string& out, const RegValue& value) {
 void AppendKey(std::string& out, const RegKey& key, std::string& path, bool is_root) {
   if (!is_root || !key.values.empty()) {
     out += '[';
-    out += Windows1252ToUtf8(path);
+    out += Cp1252ToUtf8(path);
     out += "]\n";
     for (const auto& value : key.values) AppendValue(out, value);
     out += '\n';
@@ -320,7 +320,7 @@ class Parser {
     std::string_view path = line.substr(1, line.size() - 2);
     const bool remove = !path.empty() && path.front() == '-';
     if (remove) path.remove_prefix(1);
-    const std::string ansi = Utf8ToWindows1252(path);
+    const std::string ansi = Utf8ToCp1252(path);
     std::vector<std::string> names;
     if (!SplitKeyPath(ansi, names) || names.empty()) {
       Warn("bad key name");
@@ -358,7 +358,7 @@ class Parser {
     for (std::size_t i = 1; i < s.size(); ++i) {
       if (s[i] == '"') {
         s.remove_prefix(i + 1);
-        return Utf8ToWindows1252(out);
+        return Utf8ToCp1252(out);
       }
       if (s[i] == '\\') {
         if (i + 1 == s.size() || (s[i + 1] != '\\' && s[i + 1] != '"')) return std::nullopt;
