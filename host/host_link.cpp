@@ -86,7 +86,7 @@ std::vector<HostAnswer> ExchangeNow(HostLink& link, int session, std::string_vie
       answers.push_back(std::move(answer));
     }
     if (answered) return answers;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Steady::now()).count();
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Steady::now()).count();
     if (left <= 0) return answers;
     const int link_timeout = link.PollTimeoutMs();
     const int wait = link_timeout < 0 ? static_cast<int>(left) : std::min(link_timeout, static_cast<int>(left));
