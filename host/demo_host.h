@@ -30,8 +30,6 @@ class DemoHost {
   // then rows separated by "|". Each session keeps its own booking context.
   std::string Answer(int session, std::string_view entry);
 
-  const Date& today() const { return today_; }
-
  private:
   struct AvailabilityRequest {
     const City* from = nullptr;

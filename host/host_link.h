@@ -60,8 +60,6 @@ class DemoLink final : public HostLink {
   std::string StatusText() const override { return "DEMO"; }
   bool Alive() const override { return true; }
 
-  DemoHost& host() { return host_; }
-
  private:
   struct Pending {
     DWORD due;

@@ -50,9 +50,6 @@ class Display {
   void Top();
   void Bottom();
 
-  std::size_t first_row() const { return first_; }
-  std::size_t body_size() const { return body_.size(); }
-
  private:
   std::string heading_;
   std::vector<std::string> body_;

@@ -216,16 +216,6 @@ TEST_F(SubprocessLinkTest, CloseStopsAStubbornChild) {
   EXPECT_EQ(answers[0].response, LinkDownResponse());
 }
 
-TEST_F(SubprocessLinkTest, DestroyingTheLinkLeavesNoProcess) {
-  pid_t pid = 0;
-  {
-    SubprocessLink link(Script("while :; do sleep 1; done\n"));
-    pid = link.pid();
-    ASSERT_GT(pid, 0);
-  }
-  EXPECT_TRUE(Reaped(pid));
-}
-
 TEST_F(SubprocessLinkTest, AChildThatNeverReadsIsCutOff) {
   SubprocessLink link(Script("while :; do sleep 1; done\n"));
   bool waited_to_write = false;
