@@ -1,0 +1,64 @@
+// Helpers of the host tests: reading a response apart and checking its shape.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/screen_text.h"
+#include "platform/services.h"
+
+namespace zv::host::testing {
+
+// The rows of a response, after its two control characters.
+inline std::vector<std::string> Rows(std::string_view response) {
+  std::vector<std::string> rows;
+  if (response.size() < 2) return rows;
+  std::string_view text = response.substr(2);
+  for (;;) {
+    const std::size_t bar = text.find('|');
+    rows.emplace_back(text.substr(0, bar));
+    if (bar == std::string_view::npos) return rows;
+    text.remove_prefix(bar + 1);
+  }
+}
+
+inline bool Clears(std::string_view response) {
+  return response.size() >= 2 && response[0] == kCommandClear && response[1] == kRowTop;
+}
+
+inline bool AddsBelow(std::string_view response) {
+  return response.size() >= 2 && response[0] == kCommandClear && response[1] == kRowBelowEntry;
+}
+
+// The text of a one-row response added below the entry (errors, confirmations).
+inline std::string Message(std::string_view response) {
+  const auto rows = Rows(response);
+  return AddsBelow(response) && rows.size() == 1 ? rows[0] : "<not a one-row message: " + std::string(response) + ">";
+}
+
+// Either of the two kinds the demo host sends; rows of at most 64 printable
+// characters; a cleared screen gets at most one page.
+inline void ExpectWellFormed(std::string_view response, std::string_view entry) {
+  ASSERT_TRUE(Clears(response) || AddsBelow(response)) << "entry " << entry;
+  const auto rows = Rows(response);
+  if (Clears(response)) {
+    EXPECT_LE(rows.size(), kPageRows) << "entry " << entry;
+  }
+  for (const std::string& row : rows) {
+    EXPECT_LE(row.size(), kRowWidth) << "entry " << entry << " row " << row;
+    for (char c : row) EXPECT_GE(static_cast<unsigned char>(c), 0x20) << "entry " << entry << " row " << row;
+  }
+}
+
+class TickClock : public platform::Clock {
+ public:
+  DWORD TickCount() override { return ticks; }
+  platform::LocalTime Now() override { return now; }
+  DWORD ticks = 0;
+  platform::LocalTime now;
+};
+
+}  // namespace zv::host::testing
