@@ -15,7 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "host/cp1252.h"
+#include "platform/code_page.h"
 
 namespace zv::host {
 namespace {
@@ -86,7 +86,7 @@ void SubprocessLink::Send(int session, std::string_view entry) {
     ready_.push_back({session, LinkDownResponse()});
     return;
   }
-  const nlohmann::ordered_json line = {{"session", session}, {"entry", Cp1252ToUtf8(entry)}};
+  const nlohmann::ordered_json line = {{"session", session}, {"entry", platform::Cp1252ToUtf8(entry)}};
   out_ += line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   out_ += '\n';
   unanswered_.push_back(session);
@@ -189,7 +189,7 @@ void SubprocessLink::HandleLine(std::string_view line) {
   const int id = session->get<int>();
   const auto waiting = std::find(unanswered_.begin(), unanswered_.end(), id);
   if (waiting != unanswered_.end()) unanswered_.erase(waiting);
-  ready_.push_back({id, Utf8ToCp1252(response->get_ref<const std::string&>())});
+  ready_.push_back({id, platform::Utf8ToCp1252(response->get_ref<const std::string&>())});
 }
 
 void SubprocessLink::BadLine() {
