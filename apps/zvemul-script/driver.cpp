@@ -271,23 +271,22 @@ Driver::Outcome Driver::Invoke(const Json& request, InvokeKind kind, const char*
                          DISP_E_MEMBERNOTFOUND);
   }
 
+  static const Json kNoArgs = Json::array();
+  const Json& list = request.contains("args") ? request["args"] : kNoArgs;
+  if (!list.is_array()) return Outcome::Fail("\"args\" must be an array");
+  if (list.size() != member.params.size()) {
+    return Outcome::Fail(member.name + " takes " + std::to_string(member.params.size()) + " argument" +
+                             (member.params.size() == 1 ? "" : "s") + ", got " + std::to_string(list.size()),
+                         DISP_E_BADPARAMCOUNT);
+  }
   std::vector<Variant> args;
-  if (request.contains("args")) {
-    const Json& list = request["args"];
-    if (!list.is_array()) return Outcome::Fail("\"args\" must be an array");
-    if (list.size() != member.params.size()) {
-      return Outcome::Fail(member.name + " takes " + std::to_string(member.params.size()) + " argument" +
-                               (member.params.size() == 1 ? "" : "s") + ", got " + std::to_string(list.size()),
-                           DISP_E_BADPARAMCOUNT);
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    Variant arg;
+    std::string error;
+    if (!VariantFromJson(list[i], arg, error)) {
+      return Outcome::Fail("argument " + std::to_string(i + 1) + " (" + member.params[i].name + ") " + error);
     }
-    for (std::size_t i = 0; i < list.size(); ++i) {
-      Variant arg;
-      std::string error;
-      if (!VariantFromJson(list[i], arg, error)) {
-        return Outcome::Fail("argument " + std::to_string(i + 1) + " (" + member.params[i].name + ") " + error);
-      }
-      args.push_back(std::move(arg));
-    }
+    args.push_back(std::move(arg));
   }
   Variant value;
   if (put) {
