@@ -1,0 +1,13 @@
+// The built-in demo reservation host as the driver's answerer. Built only
+// when the host library is part of the build.
+#pragma once
+
+#include <memory>
+
+#include "apps/zvemul-script/entry_answerer.h"
+
+namespace zv::script {
+
+std::unique_ptr<EntryAnswerer> MakeDemoHostAnswerer();
+
+}  // namespace zv::script

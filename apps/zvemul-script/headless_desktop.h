@@ -1,0 +1,30 @@
+// The driver's desktop: the deterministic services (a manual clock that only
+// the script moves, message boxes that are recorded and answered) made
+// current on this thread for the desktop's lifetime.
+#pragma once
+
+#include "platform/clocks.h"
+#include "platform/desktop.h"
+#include "platform/message_box_recorder.h"
+
+namespace zv::script {
+
+class HeadlessDesktop {
+ public:
+  HeadlessDesktop();
+  HeadlessDesktop(const HeadlessDesktop&) = delete;
+  HeadlessDesktop& operator=(const HeadlessDesktop&) = delete;
+
+  platform::Desktop& desktop() { return desktop_; }
+  platform::ManualClock& clock() { return *clock_; }
+  platform::MessageBoxRecorder& boxes() { return *boxes_; }
+
+ private:
+  // Owned by desktop_; declared first so that they are set before it is made.
+  platform::ManualClock* clock_ = nullptr;
+  platform::MessageBoxRecorder* boxes_ = nullptr;
+  platform::Desktop desktop_;
+  platform::DesktopScope scope_;
+};
+
+}  // namespace zv::script

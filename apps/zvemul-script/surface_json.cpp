@@ -1,0 +1,128 @@
+#include "apps/zvemul-script/surface_json.h"
+
+#include <string>
+
+#include "platform/code_page.h"
+
+namespace zv::script {
+namespace {
+
+Json ParamsToJson(const std::vector<platform::ParamInfo>& params) {
+  Json out = Json::array();
+  for (const platform::ParamInfo& p : params) {
+    out.push_back({{"name", p.name}, {"type", platform::AutoTypeName(p.type)}});
+  }
+  return out;
+}
+
+Json RectToJson(const RECT& r) { return Json::array({r.left, r.top, r.right, r.bottom}); }
+
+int NumberOfWindow(const ControlView& view, HWND hwnd) {
+  if (hwnd == 0) return 0;
+  for (const ResWindowView& w : view.windows) {
+    if (w.hwnd == hwnd) return w.number;
+  }
+  return 0;
+}
+
+Json TabsToJson(const TabStripView& tabs) {
+  Json captions = Json::array();
+  for (const std::string& c : tabs.captions) captions.push_back(platform::Cp1252ToUtf8(c));
+  Json highlighted = Json::array();
+  for (bool h : tabs.highlighted) highlighted.push_back(h);
+  return {{"exists", tabs.exists},
+          {"visible", tabs.visible},
+          {"rect", RectToJson(tabs.rect)},
+          {"captions", std::move(captions)},
+          {"selected", tabs.selected},
+          {"highlighted", std::move(highlighted)}};
+}
+
+}  // namespace
+
+Json DescribeSurface(const platform::DispatchTable& table, const platform::TypeLibraryInfo& library) {
+  Json properties = Json::array();
+  Json methods = Json::array();
+  for (const platform::MemberInfo* m : table.Members()) {
+    Json member = {{"id", m->id}, {"name", m->name}};
+    member[m->is_property ? "type" : "result"] = platform::AutoTypeName(m->type);
+    member["params"] = ParamsToJson(m->params);
+    if (m->is_property) {
+      member["get"] = table.CanGet(m->id);
+      member["put"] = table.CanPut(m->id);
+    }
+    member["typelib_id"] = m->typelib_id ? Json(*m->typelib_id) : Json(nullptr);
+    (m->is_property ? properties : methods).push_back(std::move(member));
+  }
+  Json events = Json::array();
+  for (const platform::EventInfo* e : table.Events()) {
+    events.push_back({{"id", e->id}, {"name", e->name}, {"params", ParamsToJson(e->params)}});
+  }
+  const std::string version =
+      std::to_string(library.major_version) + "." + std::to_string(library.minor_version);
+  return {{"progid", kZVEmulProgId},
+          {"type_library",
+           {{"library", library.library},
+            {"dispatch_interface", library.dispatch_interface},
+            {"event_interface", library.event_interface},
+            {"coclass", library.coclass},
+            {"help_file", library.help_file},
+            {"version", version},
+            {"library_id", library.library_id},
+            {"dispatch_id", library.dispatch_id},
+            {"event_id", library.event_id},
+            {"class_id", library.class_id}}},
+          {"properties", std::move(properties)},
+          {"methods", std::move(methods)},
+          {"events", std::move(events)}};
+}
+
+Json ViewToJson(const ControlView& view) {
+  Json windows = Json::array();
+  int focus_window = 0;
+  for (const ResWindowView& w : view.windows) {
+    if (w.focused) focus_window = w.number;
+    windows.push_back({{"number", w.number},
+                       {"visible", w.visible},
+                       {"enabled", w.enabled},
+                       {"focused", w.focused},
+                       {"rect", RectToJson(w.rect)},
+                       {"background", w.background}});
+  }
+  Json parts = Json::array();
+  for (const std::string& p : view.status_bar.parts) parts.push_back(platform::Cp1252ToUtf8(p));
+  return {{"client", RectToJson(view.client)},
+          {"layout", view.layout},
+          {"active_frame", view.active_frame},
+          {"frame_windows", Json::array({view.frame_window[0], view.frame_window[1]})},
+          {"current_window", view.current_window},
+          {"focus_window", focus_window},
+          {"windows", std::move(windows)},
+          {"tabs",
+           {{"frame1", TabsToJson(view.frame_tabs[0])},
+            {"frame2", TabsToJson(view.frame_tabs[1])},
+            {"all", TabsToJson(view.all_tabs)}}},
+          {"status_bar",
+           {{"exists", view.status_bar.exists},
+            {"rect", RectToJson(view.status_bar.rect)},
+            {"parts", std::move(parts)},
+            {"right_edges", view.status_bar.right_edges}}},
+          {"caret",
+           {{"window", NumberOfWindow(view, view.caret.hwnd)},
+            {"visible", view.caret.visible},
+            {"width", view.caret.width},
+            {"height", view.caret.height}}}};
+}
+
+Json ScreenToJson(const ResWindowView& window) {
+  const platform::TextEngine& engine = *window.engine;
+  const CHARRANGE selection = engine.Selection();
+  return {{"window", window.number},
+          {"text", platform::Cp1252ToUtf8(engine.Text())},
+          {"selection", Json::array({selection.cpMin, selection.cpMax})},
+          {"first_visible_line", engine.FirstVisibleLine()},
+          {"line_count", engine.LineCount()},
+          {"visible_lines", engine.VisibleLineCount()}};
+}
+
+}  // namespace zv::script

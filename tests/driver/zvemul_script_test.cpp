@@ -1,0 +1,102 @@
+// The zvemul-script program as built, with the real control, driven through
+// its standard input. Skipped while the program is not part of the build.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "apps/zvemul-script/automation_json.h"
+#include "driver_test_support.h"
+
+namespace zv::script::testing {
+namespace {
+
+using ::testing::HasSubstr;
+
+constexpr char kProgram[] = ZV_BINARY_DIR "/apps/zvemul-script/zvemul-script";
+
+class ZvemulScriptTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!std::filesystem::exists(kProgram)) GTEST_SKIP() << "zvemul-script is not built";
+  }
+
+  // Runs the program with `arguments` and `script` on its standard input;
+  // returns the exit status and fills out_.
+  int Run(const std::string& arguments, const std::string& script) {
+    const std::string input = home_.root() + "/script.jsonl";
+    const std::string output = home_.root() + "/out.txt";
+    std::ofstream(input) << script;
+    const std::string command = std::string(kProgram) + " " + arguments + " <" + input + " >" + output + " 2>" +
+                                home_.root() + "/err.txt";
+    const int status = std::system(command.c_str());
+    std::ifstream in(output);
+    out_.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  std::vector<Json> Replies() const {
+    std::vector<Json> replies;
+    std::istringstream lines(out_);
+    for (std::string line; std::getline(lines, line);) replies.push_back(Json::parse(line));
+    return replies;
+  }
+
+  TempHome home_;
+  std::string out_;
+};
+
+TEST_F(ZvemulScriptTest, DescribeListsTheWholeSurface) {
+  ASSERT_EQ(Run("--describe", ""), 0);
+  const Json surface = Json::parse(out_);
+  EXPECT_EQ(surface["properties"].size(), 11u);
+  EXPECT_EQ(surface["methods"].size(), 26u);
+  EXPECT_EQ(surface["events"].size(), 5u);
+  EXPECT_EQ(surface["type_library"]["version"], "1.3");
+  for (const Json& method : surface["methods"]) {
+    if (method["name"] == "CreateSessionQueue") {
+      EXPECT_EQ(method["id"], 32);
+      EXPECT_EQ(method["typelib_id"], 40);
+    }
+    if (method["name"] == "GetCurrentKeyboardCode") {
+      EXPECT_TRUE(method["typelib_id"].is_null());
+    }
+  }
+}
+
+TEST_F(ZvemulScriptTest, AnEntryTypedAndAnsweredEndToEnd) {
+  const std::string profile = home_.root() + "/profile";
+  const std::string script =
+      "{\"dispid\": \"CreateSessionQueue\"}\n"
+      "{\"agent\": \"type\", \"text\": \"A10JUN\"}\n"
+      "{\"agent\": \"key\", \"key\": \"Enter\"}\n"
+      "{\"agent\": \"screen\", \"window\": 0}\n"
+      "{\"put\": \"Color\", \"args\": [12, 1], \"value\": 0}\n"
+      "not json\n";
+  ASSERT_EQ(Run("--host echo --profile " + profile, script), 0);
+  const std::vector<Json> replies = Replies();
+  ASSERT_EQ(replies.size(), 6u);
+  EXPECT_EQ(replies[0]["result"], 32);
+  EXPECT_EQ(replies[1]["ok"], true);
+  bool entry_fired = false;
+  for (const Json& event : replies[2]["events"]) {
+    if (event["name"] == "DataSourceInput") entry_fired = event["args"] == Json::array({"A10JUN"});
+  }
+  EXPECT_TRUE(entry_fired) << replies[2].dump();
+  EXPECT_EQ(replies[2]["host"].size(), 1u);
+  EXPECT_THAT(replies[3]["result"]["text"].get<std::string>(), HasSubstr("ECHO A10JUN"));
+  EXPECT_EQ(replies[4]["error"], (Json{{"hresult", "0x800A017C"}, {"description", "Parameter out of range."}}));
+  EXPECT_EQ(replies[5]["ok"], false);
+  // The settings were written when the window was destroyed at the end of input.
+  EXPECT_TRUE(std::filesystem::exists(profile + "/Application Data/ZELVANTA/ZVEMUL.DAT"));
+}
+
+}  // namespace
+}  // namespace zv::script::testing
