@@ -221,7 +221,13 @@ std::string_view CResRichEdit::WrapMarkerReadBack() const {
 
 CHARRANGE CResRichEdit::GetSel() const { return engine().Selection(); }
 
-void CResRichEdit::SetSel(LONG start, LONG end) { mutable_engine().SetSelection(start, end); }
+void CResRichEdit::SetSel(LONG start, LONG end) {
+  // Setting the selection to what it is keeps the end the caret is at, so
+  // that restoring a selection made with Shift+Left does not turn it round.
+  const CHARRANGE now = GetSel();
+  if (start == now.cpMin && end == now.cpMax) return;
+  mutable_engine().SetSelection(start, end);
+}
 
 LONG CResRichEdit::GetTextEnd() const {
   const platform::TextEngine& text = engine();

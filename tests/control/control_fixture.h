@@ -13,6 +13,7 @@
 #include "platform/clocks.h"
 #include "platform/code_page.h"
 #include "platform/desktop.h"
+#include "platform/file_system.h"
 #include "platform/fixed_system_values.h"
 #include "platform/font_catalogs.h"
 #include "platform/message_box_recorder.h"
@@ -71,6 +72,18 @@ class RecordingSite : public ContainerSite {
   int modified = 0;
   int activated = 0;
   int info_changed = 0;
+};
+
+// Installed faces that a test may change.
+class TestFonts : public platform::FontCatalog {
+ public:
+  std::optional<platform::FontFace> Find(std::string_view face) override {
+    for (const platform::FontFace& f : faces) {
+      if (platform::EqualsIgnoreCase1252(f.face, face)) return f;
+    }
+    return std::nullopt;
+  }
+  std::vector<platform::FontFace> faces = {{"Courier New"}, {"Lucida Console"}, {"Arial"}};
 };
 
 class ControlTest : public ::testing::Test {
@@ -167,6 +180,7 @@ class ControlTest : public ::testing::Test {
   platform::MessageBoxRecorder* boxes = new platform::MessageBoxRecorder;
   platform::FixedSystemValues* system = new platform::FixedSystemValues;
   platform::ManualClock* clock = new platform::ManualClock;
+  TestFonts* fonts = new TestFonts;
 
  private:
   platform::DesktopServices Services() {
@@ -174,6 +188,7 @@ class ControlTest : public ::testing::Test {
     services.message_boxes.reset(boxes);
     services.system_values.reset(system);
     services.clock.reset(clock);
+    services.fonts.reset(fonts);
     return services;
   }
   platform::Desktop desktop_;
