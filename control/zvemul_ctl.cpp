@@ -230,9 +230,7 @@ int CZVEmulCtrl::OnCreate() {
     window->SendMessage(WM_KEYUP, VK_INSERT, kInsertUpKeyData);
   }
 
-  // The inactive frame's window first, so that the active one ends focused.
-  if (m_layout == 2) SetCurrentWindow(static_cast<short>(m_frameWindow[m_activeFrame == 1 ? 1 : 0] + 1));
-  SetCurrentWindow(GetCurrentWindow());
+  ShowFrameWindows(m_layout == 2);
 
   const DWORD exists =
       platform::CurrentRegistryStore().GetDword(HKEY_CURRENT_USER, kBrimluxKey, "Exists").value_or(1);

@@ -158,6 +158,9 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
   CResRichEdit* ResWindow(short window) const;  // null outside 1..10
   // Window number current in the frame that is not active.
   short OtherFrameWindow() const;
+  // Makes the inactive frame's window current (when `both`), then the
+  // active frame's, so that the active one ends focused.
+  void ShowFrameWindows(bool both);
   int CurrentWindowIndex() const;
   // The res window a Window argument names (0: the current one); null when refused.
   CResRichEdit* AddressedWindow(short window) const;

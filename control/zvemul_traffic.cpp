@@ -125,8 +125,7 @@ short CZVEmulCtrl::DataSourceResponse(const std::string& data) {
         current->SendVirtualKey(VK_RIGHT);
       }
       if (m_restoreAfterResponse) {
-        SetCurrentWindow(static_cast<short>(m_frameWindow[m_activeFrame == 1 ? 1 : 0] + 1));
-        SetCurrentWindow(GetCurrentWindow());
+        ShowFrameWindows(true);
         m_restoreAfterResponse = false;
       }
       m_responsePending = false;
@@ -162,14 +161,17 @@ void CZVEmulCtrl::ClearScreen(short window) {
         for (auto& each : m_resWindows) replace_by_som(*each);
         return;
       }
+      // Focusing each window moves the active frame: the frames are taken first.
+      CResRichEdit* inactive = ResWindow(OtherFrameWindow());
+      CResRichEdit* active = CurrentResWindow();
       m_bulkUpdate = true;
       for (auto& each : m_resWindows) {
         platform::SetFocus(each->handle());
         each->Show(true);
         each->ClearScreen(TRUE, TRUE);
       }
-      platform::SetFocus(m_resWindows[m_frameWindow[m_activeFrame == 1 ? 1 : 0]]->handle());
-      platform::SetFocus(CurrentResWindow()->handle());
+      platform::SetFocus(inactive->handle());
+      platform::SetFocus(active->handle());
       m_bulkUpdate = false;
       return;
     }

@@ -213,6 +213,14 @@ short CZVEmulCtrl::OtherFrameWindow() const {
   return static_cast<short>(m_frameWindow[m_activeFrame == 1 ? 1 : 0] + 1);
 }
 
+void CZVEmulCtrl::ShowFrameWindows(bool both) {
+  // Both windows are taken before either call: making the inactive frame's
+  // window current makes its frame active for a moment.
+  const short active = GetCurrentWindow();
+  if (both) SetCurrentWindow(OtherFrameWindow());
+  SetCurrentWindow(active);
+}
+
 void CZVEmulCtrl::NextWindow() {
   CatchAll([&] {
     const short w = GetCurrentWindow();

@@ -11,8 +11,6 @@ namespace {
 
 using platform::CatchAll;
 
-constexpr int kModifierCtrl = 1;
-constexpr int kModifierShift = 2;
 // A full row with its wrap marker and one blank more.
 constexpr LONG kOverfullRowLength = CResRichEdit::kRowWidth + 2;
 
@@ -26,12 +24,11 @@ void CResRichEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
   CatchAll([&] {
     ApplyInputFormat();
     const int modifiers = ModifierMask();
-    const bool plain = (modifiers & (kModifierCtrl | kModifierShift)) == 0;
-    if (nChar == VK_RETURN && plain) {
+    if (nChar == VK_RETURN && modifiers == 0) {
       OnEnter(modifiers);
       return;
     }
-    if (nChar == VK_INSERT && plain) {
+    if (nChar == VK_INSERT && modifiers == 0) {
       OnInsertKey(nRepCnt, nFlags, modifiers);
       return;
     }

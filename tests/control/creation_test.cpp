@@ -20,13 +20,19 @@ TEST_F(CreationTest, TenWindowsEachStartWithASomAndTwoShowInTheirFrames) {
     EXPECT_EQ(w.visible, n <= 2) << n;
     EXPECT_EQ(w.background, 0x00B20000u);
   }
+  // Every window was made current once, window 10 last: its frame is the
+  // active one, now showing window 2. (A settings file restores the frame
+  // that was active.)
   EXPECT_EQ(view.layout, 2);
-  EXPECT_EQ(view.active_frame, 1);
+  EXPECT_EQ(view.active_frame, 2);
   EXPECT_EQ(view.frame_window[0], 1);
   EXPECT_EQ(view.frame_window[1], 2);
-  EXPECT_EQ(view.current_window, 1);
-  EXPECT_EQ(view.focus, Hwnd(1));
-  EXPECT_EQ(Get("CurrentWindow").value, S(1));
+  EXPECT_EQ(view.current_window, 2);
+  EXPECT_EQ(view.focus, Hwnd(2));
+  EXPECT_EQ(Get("CurrentWindow").value, S(2));
+  // Both frames' windows take clicks and keys; the others are hidden.
+  EXPECT_TRUE(view.windows[0].enabled);
+  EXPECT_TRUE(view.windows[1].enabled);
 
   // Frame 1 under its tab strip, frame 2 under its own, above the status bar:
   // (600 - 18) / 2 = 291 per frame.
@@ -41,7 +47,7 @@ TEST_F(CreationTest, TenWindowsEachStartWithASomAndTwoShowInTheirFrames) {
   EXPECT_TRUE(view.frame_tabs[1].highlighted[0]);
 
   // The caret is the control's own: 7 pixels wide, 1.5 times the point size.
-  EXPECT_EQ(view.caret.hwnd, Hwnd(1));
+  EXPECT_EQ(view.caret.hwnd, Hwnd(2));
   EXPECT_TRUE(view.caret.visible);
   EXPECT_EQ(view.caret.width, 7);
   EXPECT_EQ(view.caret.height, 15);
@@ -96,7 +102,7 @@ TEST_F(CreationTest, FirstInsertPressOnlyPutsTheEngineInOvertype) {
   EXPECT_TRUE(Screen(1).Overtype());
   ASSERT_EQ(events.Named("InputReflect").size(), 1u);
   const RecordedEvent reflect = events.Named("InputReflect")[0];
-  EXPECT_EQ(reflect.Int(0), 1);
+  EXPECT_EQ(reflect.Int(0), 2);
   EXPECT_EQ(reflect.Int(1), 2);
   EXPECT_EQ(reflect.Int(2), VK_INSERT);
   EXPECT_TRUE(reflect.IsNull(3));
@@ -110,6 +116,7 @@ TEST_F(CreationTest, WithoutTheInsertModePropertyInsertOpensABlankAndPushesTheRo
   PropertyBag properties = DefaultProperties();
   properties["InsertMode"] = B(FALSE);
   Create(properties);
+  Put("CurrentWindow", S(1));
   ScreenInput(1, std::string(63, 'A') + "BCDEFGH");  // ">" + 63 in row 1, 7 in row 2
   ASSERT_EQ(Line(1, 0), ">" + std::string(63, 'A') + "\t");
   // Caret to column 5 of the first row.
@@ -124,11 +131,28 @@ TEST_F(CreationTest, WithoutTheInsertModePropertyInsertOpensABlankAndPushesTheRo
 
 TEST_F(CreationTest, TheControlPassesItsFocusToTheCurrentWindow) {
   Create();
-  Put("CurrentWindow", S(2));
-  EXPECT_EQ(control->View().focus, Hwnd(2));
-  EXPECT_EQ(control->View().active_frame, 2);
+  Put("CurrentWindow", S(3));
+  EXPECT_EQ(control->View().focus, Hwnd(3));
+  EXPECT_EQ(control->View().active_frame, 1);
+  EXPECT_EQ(control->View().frame_window[0], 3);
+  EXPECT_TRUE(control->View().windows[2].visible);
+  EXPECT_FALSE(control->View().windows[0].visible);
   platform::SetFocus(control->ControlWindow()->handle());
-  EXPECT_EQ(platform::GetFocus(), Hwnd(2));
+  EXPECT_EQ(platform::GetFocus(), Hwnd(3));
+}
+
+TEST_F(CreationTest, AClickActivatesTheControlAndMakesItsFrameActive) {
+  Create();
+  const int activations = site.activated;
+  platform::SendMessage(Hwnd(1), WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+  EXPECT_GT(site.activated, activations);
+  EXPECT_EQ(platform::GetFocus(), Hwnd(1));
+  EXPECT_EQ(control->View().active_frame, 1);
+  EXPECT_EQ(Get("CurrentWindow").value, S(1));
+  EXPECT_EQ(control->View().caret.hwnd, Hwnd(1));
+  // Losing the focus takes the caret away.
+  platform::SetFocus(container.handle());
+  EXPECT_FALSE(control->View().caret.visible);
 }
 
 TEST_F(CreationTest, DestroyingTheWindowDestroysTheResWindows) {

@@ -10,6 +10,7 @@ class HostTrafficTest : public ControlTest {
   void SetUp() override {
     ControlTest::SetUp();
     Create();
+    Put("CurrentWindow", S(1));
   }
 };
 

@@ -10,6 +10,8 @@ class EntryTest : public ControlTest {
   void SetUp() override {
     ControlTest::SetUp();
     Create();
+    // The agent works in window 1.
+    Put("CurrentWindow", S(1));
   }
   void Enter() { Press(VK_RETURN); }
 };
@@ -153,6 +155,7 @@ TEST_F(EntryTest, TheFormFeedMarkerOfOlderEnginesIsRemovedToo) {
   control.Reset();
   system->SetRichEditVersion(0x00030000);
   Create();
+  Put("CurrentWindow", S(1));
   const std::string entry(100, 'F');
   ScreenInput(1, entry);
   EXPECT_EQ(Text(1), ">" + entry.substr(0, 63) + "\x0C" + entry.substr(63));
@@ -164,6 +167,7 @@ TEST_F(EntryTest, AnEngineWithoutAVersionGetsTheTabAndReturnMarker) {
   control.Reset();
   system->SetRichEditVersion(0);
   Create();
+  Put("CurrentWindow", S(1));
   ScreenInput(1, std::string(70, 'V'));
   EXPECT_EQ(Screen(1).LineCount(), 2);
   EXPECT_EQ(Line(1, 0).back(), '\t');

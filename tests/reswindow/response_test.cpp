@@ -11,6 +11,8 @@ class ResponseTest : public ControlTest {
   void SetUp() override {
     ControlTest::SetUp();
     Create();
+    // The agent works in window 1.
+    Put("CurrentWindow", S(1));
   }
   // An entry typed in window 1 and sent, waiting for its response.
   void SendEntry(std::string_view entry) {
