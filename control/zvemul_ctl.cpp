@@ -81,11 +81,13 @@ CZVEmulCtrl::CZVEmulCtrl() : m_errorLog(nullptr, u"Taloon! Res", u"ZVEmul.ocx", 
   const platform::OsVersion os = platform::GetOsVersion();
   m_osVersion = static_cast<double>(os.major) + (os.minor != 0 ? 0.1 : 0.0);
   m_persistDir = platform::ResolvePersistDirectory();
-  for (int i = 0; i < kWindowCount; ++i) m_screenFiles[static_cast<std::size_t>(i)] = m_persistDir + "ZVEMUL" + std::to_string(i) + ".RTF";
+  for (int i = 0; i < kWindowCount; ++i)
+    m_screenFiles[static_cast<std::size_t>(i)] = m_persistDir + "ZVEMUL" + std::to_string(i) + ".RTF";
   m_requestCount = 0;
   m_entryHistory = std::make_unique<CInputRecall>(kHistoryCapacity);
   m_requestQueue = std::make_unique<CInputRecall>(kQueueLimit);
-  for (int s = 1; s <= kWindowCount; ++s) m_sessionQueues[static_cast<std::size_t>(s)] = std::make_unique<CInputRecall>(kQueueLimit);
+  for (int s = 1; s <= kWindowCount; ++s)
+    m_sessionQueues[static_cast<std::size_t>(s)] = std::make_unique<CInputRecall>(kQueueLimit);
 }
 
 CZVEmulCtrl::~CZVEmulCtrl() {
@@ -232,8 +234,7 @@ int CZVEmulCtrl::OnCreate() {
 
   ShowFrameWindows(m_layout == 2);
 
-  const DWORD exists =
-      platform::CurrentRegistryStore().GetDword(HKEY_CURRENT_USER, kBrimluxKey, "Exists").value_or(1);
+  const DWORD exists = platform::CurrentRegistryStore().GetDword(HKEY_CURRENT_USER, kBrimluxKey, "Exists").value_or(1);
   if (exists != 0) {
     m_highlightingOn = TRUE;
     if (!InitHighlighting()) m_highlightingOn = FALSE;

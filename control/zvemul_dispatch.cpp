@@ -9,8 +9,8 @@ namespace zv {
 namespace {
 
 using platform::AutoType;
-using platform::DISPID;
 using platform::DispatchTable;
+using platform::DISPID;
 using platform::EventInfo;
 using platform::InvokeKind;
 using platform::MemberHandler;
@@ -147,11 +147,10 @@ void AddMethods(Builder& b, CZVEmulCtrl& c) {
            [&c](InvokeKind, Args) { return Variant::Long(c.GetCurrentHWND()); });
   b.Method(23, "OpenWindow", AutoType::kShort, {P("Window", AutoType::kShort)},
            [&c](InvokeKind, Args a) { return Variant::Short(c.OpenWindow(Short(a[0]))); });
-  b.Method(24, "SetScriptStatusText", AutoType::kVoid, {P("szNewString", AutoType::kBstr)},
-           [&c](InvokeKind, Args a) {
-             c.SetScriptStatusText(Text(a[0]));
-             return Variant();
-           });
+  b.Method(24, "SetScriptStatusText", AutoType::kVoid, {P("szNewString", AutoType::kBstr)}, [&c](InvokeKind, Args a) {
+    c.SetScriptStatusText(Text(a[0]));
+    return Variant();
+  });
   // Keyboard mapping needs the outside keyboard-mapping component, which
   // this control does not use: every call answers its failure value.
   b.Method(25, "InitKeyboardMapping", AutoType::kBool, {}, refused);
@@ -161,20 +160,22 @@ void AddMethods(Builder& b, CZVEmulCtrl& c) {
   b.Method(29, "GetCurrentKeyboardName", AutoType::kBstr, {}, no_text);
   b.Method(30, "CurrentMappingLoaded", AutoType::kBstr, {}, no_text);
   b.Method(31, "GetCurrentKeyboardCode", AutoType::kBstr, {}, no_text, std::nullopt);
-  b.Method(kCreateSessionQueueId, "CreateSessionQueue", AutoType::kVoid,
-           {P("nSessions", AutoType::kShort), P("szSessionMappings", AutoType::kBstr)},
-           [&c](InvokeKind, Args a) {
-             c.CreateSessionQueue(Short(a[0]), Text(a[1]));
-             return Variant();
-           },
-           kCreateSessionQueueTypeLibId);
-  b.Method(kRenameWindowId, "RenameWindow", AutoType::kVoid,
-           {P("sWindow", AutoType::kShort), P("bstrName", AutoType::kBstr)},
-           [&c](InvokeKind, Args a) {
-             c.RenameWindow(Short(a[0]), a[1].is_null_string() ? std::nullopt : std::optional(Text(a[1])));
-             return Variant();
-           },
-           kRenameWindowTypeLibId);
+  b.Method(
+      kCreateSessionQueueId, "CreateSessionQueue", AutoType::kVoid,
+      {P("nSessions", AutoType::kShort), P("szSessionMappings", AutoType::kBstr)},
+      [&c](InvokeKind, Args a) {
+        c.CreateSessionQueue(Short(a[0]), Text(a[1]));
+        return Variant();
+      },
+      kCreateSessionQueueTypeLibId);
+  b.Method(
+      kRenameWindowId, "RenameWindow", AutoType::kVoid,
+      {P("sWindow", AutoType::kShort), P("bstrName", AutoType::kBstr)},
+      [&c](InvokeKind, Args a) {
+        c.RenameWindow(Short(a[0]), a[1].is_null_string() ? std::nullopt : std::optional(Text(a[1])));
+        return Variant();
+      },
+      kRenameWindowTypeLibId);
   b.Method(platform::DISPID_ABOUTBOX, "AboutBox", AutoType::kVoid, {}, [&c](InvokeKind, Args) {
     c.AboutBox();
     return Variant();
@@ -303,8 +304,8 @@ std::string RenderTypeLibrary(const TypeLibraryDescription& d) {
       out << "\t\t\t[id(" << OdlId(m.id) << "), propput] void " << m.name << "("
           << ParameterList(m.params, std::string(OdlType(m.type)) + " newValue") << ");\n";
     } else {
-      out << "\t\t\t[id(" << OdlId(m.id) << ")] " << OdlType(m.type) << " " << m.name << "("
-          << ParameterList(m.params) << ");\n";
+      out << "\t\t\t[id(" << OdlId(m.id) << ")] " << OdlType(m.type) << " " << m.name << "(" << ParameterList(m.params)
+          << ");\n";
     }
   }
   out << "\t};\n\n"

@@ -18,7 +18,7 @@ R CatchAll(R failure, Fn&& fn) noexcept {
 }
 
 template <typename Fn>
-  requires std::is_void_v<std::invoke_result_t<Fn>>
+requires std::is_void_v<std::invoke_result_t<Fn>>
 void CatchAll(Fn&& fn) noexcept {
   try {
     std::forward<Fn>(fn)();

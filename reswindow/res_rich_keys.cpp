@@ -14,9 +14,7 @@ using platform::CatchAll;
 // A full row with its wrap marker and one blank more.
 constexpr LONG kOverfullRowLength = CResRichEdit::kRowWidth + 2;
 
-LPARAM KeyData(UINT repeat, UINT flags) {
-  return MAKELPARAM(static_cast<WORD>(repeat), static_cast<WORD>(flags));
-}
+LPARAM KeyData(UINT repeat, UINT flags) { return MAKELPARAM(static_cast<WORD>(repeat), static_cast<WORD>(flags)); }
 
 }  // namespace
 

@@ -219,8 +219,8 @@ void CResRichEdit::RebreakInput() {
   const auto map = [&](LONG pos) -> LONG {
     if (pos <= row_start) return pos;
     if (pos >= old_end) return pos + new_length - (old_end - row_start);
-    const auto before = static_cast<LONG>(
-        std::lower_bound(input.positions.begin(), input.positions.end(), pos) - input.positions.begin());
+    const auto before = static_cast<LONG>(std::lower_bound(input.positions.begin(), input.positions.end(), pos) -
+                                          input.positions.begin());
     return row_start + before + (before / kRowWidth) * marker_length;
   };
   const CHARRANGE restored = {map(sel.cpMin), map(sel.cpMax)};

@@ -4,7 +4,6 @@
 //   exit 0: done; 1: the registry store could not be written.
 
 #include <CLI/CLI.hpp>
-
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -29,9 +28,9 @@ int main(int argc, char** argv) {
     store = std::make_unique<zv::platform::RegistryStore>(registry_file);
     zv::platform::SetCurrentRegistryStore(store.get());
   }
-  const HRESULT hr = unregister ? zv::ZVEmulUnregisterServer()
-                                : zv::ZVEmulRegisterServer(library.empty() ? std::string()
-                                                                           : zv::platform::LogicPath(library));
+  const HRESULT hr = unregister
+                         ? zv::ZVEmulUnregisterServer()
+                         : zv::ZVEmulRegisterServer(library.empty() ? std::string() : zv::platform::LogicPath(library));
   zv::platform::SetCurrentRegistryStore(nullptr);
   if (FAILED(hr)) {
     std::fprintf(stderr, "zvemul-register: %s failed (0x%08X)\n", unregister ? "unregistration" : "registration",

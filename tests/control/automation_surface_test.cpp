@@ -12,8 +12,8 @@ using platform::AutoType;
 class AutomationSurfaceTest : public ControlTest {};
 
 const std::map<std::string, platform::DISPID> kPropertyIds = {
-    {"PersistDir", 1}, {"CurrentWindow", 2}, {"DefaultFont", 3},     {"TWA", 4},
-    {"MHA", 5},        {"InsertMode", 6},    {"WindowCount", 7},     {"DefaultFontSize", 8},
+    {"PersistDir", 1}, {"CurrentWindow", 2}, {"DefaultFont", 3}, {"TWA", 4},
+    {"MHA", 5},        {"InsertMode", 6},    {"WindowCount", 7}, {"DefaultFontSize", 8},
     {"Color", 34},     {"ResponseMode", 35}, {"MacroKey", 36},
 };
 
@@ -79,9 +79,12 @@ TEST_F(AutomationSurfaceTest, ParametersCarryThePublishedNamesAndTypes) {
     return out;
   };
   using V = std::vector<std::pair<std::string, AutoType>>;
-  EXPECT_EQ(params(12), (V{{"Window", AutoType::kShort}, {"Key", AutoType::kShort}, {"Flags", AutoType::kShort},
+  EXPECT_EQ(params(12), (V{{"Window", AutoType::kShort},
+                           {"Key", AutoType::kShort},
+                           {"Flags", AutoType::kShort},
                            {"Repeat", AutoType::kShort}}));
-  EXPECT_EQ(params(19), (V{{"Window", AutoType::kShort}, {"ClearData", AutoType::kBool}, {"Minimize", AutoType::kBool}}));
+  EXPECT_EQ(params(19),
+            (V{{"Window", AutoType::kShort}, {"ClearData", AutoType::kBool}, {"Minimize", AutoType::kBool}}));
   EXPECT_EQ(params(24), (V{{"szNewString", AutoType::kBstr}}));
   EXPECT_EQ(params(27), (V{{"KeyboardLayoutCode", AutoType::kBstr}}));
   EXPECT_EQ(params(33), (V{{"sWindow", AutoType::kShort}, {"bstrName", AutoType::kBstr}}));
@@ -128,8 +131,8 @@ TEST_F(AutomationSurfaceTest, TheTypeLibraryNumbersTwoMethodsOtherwiseAndOmitsOn
         "[id(41)] void RenameWindow(short sWindow, BSTR bstrName);",
         "[id(34), propput] void Color(short Window, short Attribute, OLE_COLOR newValue);",
         "[id(9)] boolean HostEntry(short Window, BSTR Data);", "[id(DISPID_ABOUTBOX)] void AboutBox();",
-        "[id(2)] void InputReflect(short Window, short Type, short Char, BSTR Data, short Flags);",
-        "coclass ZVEmul", "[default, source] dispinterface _DZVEmulEvents;"}) {
+        "[id(2)] void InputReflect(short Window, short Type, short Char, BSTR Data, short Flags);", "coclass ZVEmul",
+        "[default, source] dispinterface _DZVEmulEvents;"}) {
     EXPECT_NE(odl.find(line), std::string::npos) << line;
   }
   EXPECT_EQ(odl.find("GetCurrentKeyboardCode"), std::string::npos);

@@ -107,15 +107,12 @@ class ControlTest : public ::testing::Test {
 
   // The container's usual properties: two frames of windows, tab strips,
   // status bar, the Insert key switching insert mode.
-  static PropertyBag DefaultProperties() {
-    return {{"TWA", B(FALSE)}, {"InsertMode", B(TRUE)}, {"WindowCount", S(9)}};
-  }
+  static PropertyBag DefaultProperties() { return {{"TWA", B(FALSE)}, {"InsertMode", B(TRUE)}, {"WindowCount", S(9)}}; }
 
   void Construct() {
     CLSID clsid;
     ASSERT_EQ(platform::CLSIDFromProgID(kZVEmulProgId, &clsid), S_OK);
-    ASSERT_EQ(platform::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IZVEmulControl::kIid,
-                                         control.PutVoid()),
+    ASSERT_EQ(platform::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IZVEmulControl::kIid, control.PutVoid()),
               S_OK);
     control->Automation().Advise(&events);
     control->SetSite(&site);
@@ -146,7 +143,9 @@ class ControlTest : public ::testing::Test {
     return platform::Utf16ToCp1252(Call(name, std::move(args)).value.string());
   }
 
-  bool HostEntry(int window, std::string_view data) { return Call("HostEntry", {S(window), T(data)}).value.integer() != 0; }
+  bool HostEntry(int window, std::string_view data) {
+    return Call("HostEntry", {S(window), T(data)}).value.integer() != 0;
+  }
   bool ScreenInput(int window, std::string_view data) {
     return Call("ScreenInput", {S(window), T(data)}).value.integer() != 0;
   }

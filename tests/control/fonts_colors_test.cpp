@@ -21,7 +21,8 @@ TEST_F(FontsColorsTest, DefaultsAreAppliedAtCreation) {
   EXPECT_EQ(som.color, 0x0000FFFFu);  // the SOM is input
   const std::vector<COLORREF> defaults = {0x00B20000, 0x0000FFFF, 0x00FFFFFF, 0x00FFFF00};
   for (int n = 1; n <= 10; ++n) {
-    for (int a = 1; a <= 4; ++a) EXPECT_EQ(Get("Color", {S(n), S(a)}).value.integer(), static_cast<int>(defaults[a - 1]));
+    for (int a = 1; a <= 4; ++a)
+      EXPECT_EQ(Get("Color", {S(n), S(a)}).value.integer(), static_cast<int>(defaults[a - 1]));
   }
 }
 

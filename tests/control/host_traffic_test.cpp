@@ -80,10 +80,14 @@ TEST_F(HostTrafficTest, ResponseModeIsPerWindowAndRefusesOtherWindows) {
 TEST_F(HostTrafficTest, ReadScreenGivesTheLastResponseAsAFixedPage) {
   EXPECT_EQ(CallText("ReadScreen"), "");
   HostEntry(1, "A");
-  Respond("A\x01" "AB");
+  Respond(
+      "A\x01"
+      "AB");
   EXPECT_EQ(CallText("ReadScreen"), "AB" + std::string(958, ' '));
   HostEntry(1, "B");
-  Respond("A\x01" "ONE|TWO");
+  Respond(
+      "A\x01"
+      "ONE|TWO");
   const std::string page = CallText("ReadScreen");
   ASSERT_EQ(page.size(), 960u);
   EXPECT_EQ(page.substr(0, 64), "ONE" + std::string(61, ' '));
@@ -100,7 +104,9 @@ TEST_F(HostTrafficTest, ReadScreenGivesTheLastResponseAsAFixedPage) {
 
 TEST_F(HostTrafficTest, ClearScreenScrollsOldTextOutOfViewAndWritesASom) {
   HostEntry(1, "FIRST");
-  Respond("A\x01" "R1|R2");
+  Respond(
+      "A\x01"
+      "R1|R2");
   Call("ClearScreen", {S(1)});
   const platform::TextEngine& screen = Screen(1);
   EXPECT_EQ(Line(1, screen.LineCount() - 1), ">");
@@ -140,7 +146,9 @@ TEST_F(HostTrafficTest, SendKeyControlDigitSubmitsTheEntryInThatWindow) {
   EXPECT_EQ(events.Inputs(), std::vector<std::string>{"QRS"});
   EXPECT_EQ(Text(3), ">\r\n>QRS<");
   EXPECT_EQ(Text(1), ">QRS");
-  Respond("A\x01" "DONE");
+  Respond(
+      "A\x01"
+      "DONE");
   EXPECT_EQ(Text(3), ">\r\n>QRSDONE");
 }
 

@@ -23,8 +23,8 @@ TEST_F(RegistrationTest, RegistrationLetsAProcessCreateTheControlFromTheStore) {
   EXPECT_EQ(registry.GetString(HKEY_CLASSES_ROOT, kScriptableKey, "409"), "Controls that are safely scriptable");
   EXPECT_EQ(registry.GetString(HKEY_CLASSES_ROOT, kInitializableKey, "409"),
             "Controls safely initializable from persistent data");
-  EXPECT_TRUE(registry.KeyExists(HKEY_CLASSES_ROOT, std::string(kClassKey) +
-                                                        "\\Implemented Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}"));
+  EXPECT_TRUE(registry.KeyExists(
+      HKEY_CLASSES_ROOT, std::string(kClassKey) + "\\Implemented Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}"));
   EXPECT_EQ(registry.GetString(HKEY_CLASSES_ROOT, "TypeLib\\{F33C7B47-8CE5-49B5-AA37-F234948EB81E}\\1.3", ""),
             "ZVEmul ActiveX Control module");
 
@@ -61,7 +61,8 @@ TEST_F(RegistrationTest, RegistrationLetsAProcessCreateTheControlFromTheStore) {
 
 TEST_F(RegistrationTest, TheRegistrationCommandWritesAndRemovesTheKeys) {
   const std::filesystem::path file = home.dir.path() / "store.reg";
-  const std::string command = std::string(kProgram) + " --registry " + file.string() + " --library /opt/zv/libzvemul.so";
+  const std::string command =
+      std::string(kProgram) + " --registry " + file.string() + " --library /opt/zv/libzvemul.so";
   ASSERT_EQ(std::system((command + " > /dev/null").c_str()), 0);
   {
     platform::RegistryStore store(file);

@@ -29,7 +29,9 @@ TEST_F(EntryTest, EnterSendsTheTypedEntryAndMarksItPending) {
   ASSERT_EQ(reflected.size(), 1u);
   EXPECT_EQ(reflected[0].Int(1), 2);
   EXPECT_EQ(reflected[0].Int(2), VK_RETURN);
-  Respond("A\x01" "DONE");
+  Respond(
+      "A\x01"
+      "DONE");
   EXPECT_EQ(Text(1), ">ABC\r\nDONE");
   // Typed text takes the input colour, the response its own.
   EXPECT_EQ(Screen(1).FormatAt(1).color, 0x0000FFFFu);
@@ -39,7 +41,9 @@ TEST_F(EntryTest, EnterSendsTheTypedEntryAndMarksItPending) {
 TEST_F(EntryTest, HostMarksAndQuotesAreDroppedFromTheEntry) {
   ScreenInput(1, "A+B,C=D%E");
   Enter();
-  Respond("A\x01" "OK|>");
+  Respond(
+      "A\x01"
+      "OK|>");
   ScreenInput(1, "\"Q\"<R");
   Enter();
   EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"ABCDE", "QR"}));
@@ -68,7 +72,9 @@ TEST_F(EntryTest, WhileRequestsAreInFlightTheEntryStartsAfterThePendingMark) {
   ScreenInput(1, "\r\n>FIRST<SECOND");
   Enter();
   EXPECT_TRUE(events.Inputs() == std::vector<std::string>{"X"});
-  Respond("A\x01" "R");
+  Respond(
+      "A\x01"
+      "R");
   EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"X", "SECOND"}));
 }
 

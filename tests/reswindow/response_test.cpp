@@ -24,7 +24,9 @@ class ResponseTest : public ControlTest {
 
 TEST_F(ResponseTest, BarsBreakLinesAndLongRowsWrapAt64) {
   SendEntry("A");
-  Respond("A\x01" "AB|CD");
+  Respond(
+      "A\x01"
+      "AB|CD");
   EXPECT_EQ(Text(1), ">A\r\nAB\r\nCD");
 
   SendEntry("B");
@@ -45,7 +47,9 @@ TEST_F(ResponseTest, BarsBreakLinesAndLongRowsWrapAt64) {
 TEST_F(ResponseTest, ThePendingMarkIsRemovedWhenTheResponseArrives) {
   SendEntry("ABC");
   ASSERT_EQ(Line(1, 0), ">ABC<");
-  Respond("A\x01" "OK");
+  Respond(
+      "A\x01"
+      "OK");
   EXPECT_EQ(Line(1, 0), ">ABC");
   EXPECT_EQ(Text(1).find('<'), std::string::npos);
 }
@@ -53,7 +57,9 @@ TEST_F(ResponseTest, ThePendingMarkIsRemovedWhenTheResponseArrives) {
 TEST_F(ResponseTest, AStarResponseIsNotShownButReported) {
   SendEntry("ABC");
   const std::string before = Text(1);
-  Respond("*\x01" "HIDDEN");
+  Respond(
+      "*\x01"
+      "HIDDEN");
   EXPECT_EQ(Text(1), before);
   ASSERT_EQ(HostResponses().size(), 1u);
   EXPECT_EQ(HostResponses()[0].Int(0), 1);
@@ -67,12 +73,16 @@ TEST_F(ResponseTest, AStarResponseIsNotShownButReported) {
 
 TEST_F(ResponseTest, TheRowCharacterPadsTheScreenToThatRow) {
   SendEntry("A");
-  Respond("A\x05" "ROW FIVE");
+  Respond(
+      "A\x05"
+      "ROW FIVE");
   EXPECT_EQ(Screen(1).LineCount(), 5);
   EXPECT_EQ(Line(1, 4), "ROW FIVE");
   // A screen already past the row is not padded.
   SendEntry("B");
-  Respond("A\x03" "NEXT");
+  Respond(
+      "A\x03"
+      "NEXT");
   EXPECT_EQ(Line(1, Screen(1).LineCount() - 1), "NEXT");
   EXPECT_EQ(Screen(1).LineCount(), 6);
   // Row numbers from 0x80 name no row.
@@ -84,16 +94,22 @@ TEST_F(ResponseTest, TheRowCharacterPadsTheScreenToThatRow) {
 
 TEST_F(ResponseTest, Row12StartsANewLineEvenWithTheClearCommand) {
   SendEntry("ABC");
-  Respond("\x11\x0C" "TEXT");
+  Respond(
+      "\x11\x0C"
+      "TEXT");
   EXPECT_EQ(Text(1), ">ABC\r\n\r\nTEXT");
 }
 
 TEST_F(ResponseTest, TheClearCommandScrollsTheOldScreenAwayFirst) {
   SendEntry("ABC");
-  Respond("A\x01" "OLD1|OLD2|>");
+  Respond(
+      "A\x01"
+      "OLD1|OLD2|>");
   SendEntry("DEF");
   const LONG lines_before = Screen(1).LineCount();
-  Respond("\x11\x05" "NEW");
+  Respond(
+      "\x11\x05"
+      "NEW");
   const platform::TextEngine& screen = Screen(1);
   const LONG last = screen.LineCount() - 1;
   EXPECT_EQ(Line(1, last), "NEW");
@@ -113,7 +129,9 @@ TEST_F(ResponseTest, TheBufferIsCutTo250LinesWhenAResponseFindsMoreThan350) {
   Respond("A\x01" + lines + ">");
   SendEntry("B");
   ASSERT_EQ(Screen(1).LineCount(), 351);
-  Respond("A\x01" "END");
+  Respond(
+      "A\x01"
+      "END");
   const platform::TextEngine& screen = Screen(1);
   EXPECT_EQ(screen.LineCount(), 250);
   EXPECT_EQ(Line(1, 0), "");
@@ -125,7 +143,9 @@ TEST_F(ResponseTest, TheBufferIsCutTo250LinesWhenAResponseFindsMoreThan350) {
 TEST_F(ResponseTest, ResponseModeOneReportsTheNextResponseOnly) {
   Put("ResponseMode", S(1), {S(1)});
   SendEntry("A");
-  Respond("A\x01" "FIRST|SECOND");
+  Respond(
+      "A\x01"
+      "FIRST|SECOND");
   ASSERT_EQ(HostResponses().size(), 1u);
   // Reported with the window index and the text as laid out.
   EXPECT_EQ(HostResponses()[0].Int(0), 0);
@@ -133,7 +153,9 @@ TEST_F(ResponseTest, ResponseModeOneReportsTheNextResponseOnly) {
   EXPECT_EQ(HostResponses()[0].Text(2), "FIRST\r\nSECOND");
   EXPECT_EQ(Get("ResponseMode", {S(1)}).value, S(0));
   SendEntry("B");
-  Respond("A\x01" "AGAIN");
+  Respond(
+      "A\x01"
+      "AGAIN");
   EXPECT_EQ(HostResponses().size(), 1u);
 }
 
@@ -141,7 +163,9 @@ TEST_F(ResponseTest, OtherResponseModesReportEveryResponse) {
   Put("ResponseMode", S(3), {S(1)});
   for (const char* entry : {"A", "B", "C"}) {
     SendEntry(entry);
-    Respond("A\x01" "R");
+    Respond(
+        "A\x01"
+        "R");
   }
   EXPECT_EQ(HostResponses().size(), 3u);
   EXPECT_EQ(Get("ResponseMode", {S(1)}).value, S(3));
@@ -161,7 +185,9 @@ TEST_F(ResponseTest, ResponseModeOneAlsoReportsARefusedEntry) {
 TEST_F(ResponseTest, ResponsesToHostEntriesScrollAPageOn) {
   for (int i = 0; i < 3; ++i) {
     HostEntry(1, "E");
-    Respond("A\x01" "X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X");
+    Respond(
+        "A\x01"
+        "X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X|X");
   }
   const platform::TextEngine& screen = Screen(1);
   // The caret line stays in view and the page moved with the responses.
