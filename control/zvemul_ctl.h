@@ -36,7 +36,6 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
   static constexpr int kHistoryCapacity = 50;
   static constexpr UINT kStatusBarId = 1001;
   static constexpr UINT kFirstResWindowId = 100;
-  static constexpr DWORD kPropertyVersion = 0x00010003;
   // Caption of the control's message boxes.
   static constexpr char kMessageCaption[] = "ZVEmul";
 
