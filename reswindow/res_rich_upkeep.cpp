@@ -170,12 +170,17 @@ void CResRichEdit::RebreakInput() {
     m_bRewrapStarted = true;
     m_nRewrapEntryStart = row_start;
   }
-  const LONG end = text.TextLength();
+  // The input: the caret's row and the rows that continue it, up to the
+  // first paragraph end that is not a wrap marker's. Lines below it, such as
+  // a response the caret was put into, keep their line ends.
+  const bool tab_marker = WrapMarker().front() == '\t';
+  LONG end = row_start;
+  for (const LONG length = text.TextLength(); end < length; ++end) {
+    if (text.CharAt(end) == '\r' && !(tab_marker && end > row_start && text.CharAt(end - 1) == '\t')) break;
+  }
 
-  // The input from the caret's row to the end of the text. A break reads
-  // "\r\r\n"; an ordinary paragraph end is taken as a lone "\r", so that
-  // the wrap marker's end and the entry's own line ends can be told apart
-  // by where they stand.
+  // A break reads "\r\r\n"; a wrap marker's paragraph end is taken as a lone
+  // "\r", so that it can be told from a short row's end by where it stands.
   PositionedText input;
   for (LONG pos = row_start; pos < end; ++pos) {
     const char c = text.CharAt(pos);

@@ -157,6 +157,24 @@ TEST_F(EntryTest, TextTypedInsideARowOvertypesOrInsertsAndKeepsRowsAt64) {
   EXPECT_EQ(events.Inputs(), std::vector<std::string>{"AAAAAAAAAXYZ"});
 }
 
+TEST_F(EntryTest, TextTypedIntoAWrappedResponseRebreaksOnlyThatParagraph) {
+  ScreenInput(1, "X");
+  Enter();
+  Respond("A\x01" + std::string(100, 'R') + "|NEXT|>");
+  ASSERT_EQ(Line(1, 2), std::string(36, 'R'));
+  Press(VK_HOME, {.ctrl = true});
+  Press(VK_DOWN);
+  for (int i = 0; i < 10; ++i) Press(VK_RIGHT);
+  Put("InsertMode", B(TRUE));
+  ScreenInput(1, "Z");
+  EXPECT_EQ(Line(1, 1), std::string(10, 'R') + "Z" + std::string(53, 'R') + "\t");
+  EXPECT_EQ(Line(1, 2), std::string(37, 'R'));
+  EXPECT_EQ(Line(1, 3), "NEXT");
+  EXPECT_EQ(Line(1, 4), ">");
+  const platform::TextEngine& screen = Screen(1);
+  EXPECT_EQ(screen.Selection().cpMin, screen.LineStart(1) + 11);
+}
+
 TEST_F(EntryTest, TheFormFeedMarkerOfOlderEnginesIsRemovedToo) {
   control.Reset();
   system->SetRichEditVersion(0x00030000);
