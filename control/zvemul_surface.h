@@ -8,6 +8,7 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/automation.h"
@@ -130,5 +131,29 @@ class IZVEmulControl : public platform::IUnknown {
 // (the in-process form of registration), so creation by ProgID works without
 // the registry store. Idempotent.
 void RegisterZVEmulClassObjects();
+
+// The type library as published: the members it lists, with the ids it
+// gives them (CreateSessionQueue 40, RenameWindow 41, no
+// GetCurrentKeyboardCode), made from the control's automation table.
+struct TypeLibraryDescription {
+  platform::TypeLibraryInfo library;
+  std::vector<platform::MemberInfo> properties;  // unindexed properties
+  std::vector<platform::MemberInfo> methods;     // methods and indexed properties, in table order
+  std::vector<platform::EventInfo> events;
+};
+TypeLibraryDescription DescribeTypeLibrary(IZVEmulControl& control);
+// The description as type-library source text (ODL).
+std::string RenderTypeLibrary(const TypeLibraryDescription& description);
+
+// Registration in the registry store (the current one): the control's class
+// with its ProgID, miscellaneous status, type library and the component
+// categories "Controls that are safely scriptable" and "Controls safely
+// initializable from persistent data"; the property page class; the type
+// library and its two interfaces. `library` is the shared library recorded
+// as the classes' server (empty: the library holding the control).
+HRESULT ZVEmulRegisterServer(std::string_view library = {});
+// Removes what registration wrote, except the category descriptions, which
+// other classes may share.
+HRESULT ZVEmulUnregisterServer();
 
 }  // namespace zv

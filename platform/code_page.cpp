@@ -145,6 +145,22 @@ char Cp1252ToLower(char c) {
   }
 }
 
+char Cp1252ToUpper(char c) {
+  const auto b = static_cast<unsigned char>(c);
+  if (b >= 'a' && b <= 'z') return static_cast<char>(b - 0x20);
+  if (b >= 0xE0 && b <= 0xFE && b != 0xF7) return static_cast<char>(b - 0x20);
+  switch (b) {
+    case 0x9A:
+    case 0x9C:
+    case 0x9E:
+      return static_cast<char>(b - 0x10);
+    case 0xFF:
+      return static_cast<char>(0x9F);
+    default:
+      return c;
+  }
+}
+
 bool EqualsIgnoreCase1252(std::string_view a, std::string_view b) {
   return a.size() == b.size() &&
          std::equal(a.begin(), a.end(), b.begin(),

@@ -29,9 +29,10 @@ void AppendUtf8(std::string& out, char32_t code_point);
 // (at least one byte), as the Unicode standard recommends.
 char32_t DecodeUtf8(std::string_view text, std::size_t& pos);
 
-// Lower case of a Windows-1252 character (ASCII and the accented letters),
+// Lower and upper case of a Windows-1252 character (ASCII and the accented letters),
 // and comparisons that ignore case in Windows-1252.
 char Cp1252ToLower(char c);
+char Cp1252ToUpper(char c);
 bool EqualsIgnoreCase1252(std::string_view a, std::string_view b);
 bool LessIgnoreCase1252(std::string_view a, std::string_view b);
 

@@ -521,3 +521,17 @@ inline constexpr DWORD CLSCTX_INPROC_HANDLER = 0x2;
 inline constexpr DWORD CLSCTX_LOCAL_SERVER = 0x4;
 inline constexpr DWORD CLSCTX_REMOTE_SERVER = 0x10;
 inline constexpr DWORD CLSCTX_INPROC = CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER;
+
+// ---- Controls: rich-edit options, object status ---------------------------------------------
+// EM_SETOPTIONS operations.
+inline constexpr WPARAM ECOOP_SET = 0x0001;
+inline constexpr WPARAM ECOOP_OR = 0x0002;
+inline constexpr WPARAM ECOOP_AND = 0x0003;
+inline constexpr WPARAM ECOOP_XOR = 0x0004;
+
+// Miscellaneous status bits of an embeddable object (the "MiscStatus" registry value).
+inline constexpr DWORD OLEMISC_RECOMPOSEONRESIZE = 0x00000001;
+inline constexpr DWORD OLEMISC_CANTLINKINSIDE = 0x00000010;
+inline constexpr DWORD OLEMISC_INSIDEOUT = 0x00000080;
+inline constexpr DWORD OLEMISC_ACTIVATEWHENVISIBLE = 0x00000100;
+inline constexpr DWORD OLEMISC_SETCLIENTSITEFIRST = 0x00020000;

@@ -1,0 +1,409 @@
+// The control's lifecycle: construction, window creation and destruction,
+// the container's persistent properties, the events and the view that
+// containers draw from.
+#include "control/zvemul_ctl.h"
+
+#include <string>
+
+#include "control/window_order.h"
+#include "control/window_tab_dialog.h"
+#include "control/zvemul_dispatch.h"
+#include "platform/catch_all.h"
+#include "platform/code_page.h"
+#include "platform/desktop.h"
+#include "platform/file_system.h"
+#include "platform/registry.h"
+
+namespace zv {
+
+BOOL g_twa = FALSE;
+short g_windowCountLess1 = 9;
+
+namespace {
+
+using platform::CatchAll;
+using platform::Variant;
+
+constexpr char kDefaultFontName[] = "ZELVANTA Default";
+constexpr WORD kDefaultFontSize = 10;
+constexpr std::array<COLORREF, CZVEmulCtrl::kColorAttributes> kDefaultColors = {0x00B20000, 0x0000FFFF, 0x00FFFFFF,
+                                                                                0x00FFFF00};
+// Res window styles: child, border, both scroll bars, tab stop, automatic
+// scrolling both ways, upper case, multi-line; without the horizontal
+// scroll bar in compact mode.
+constexpr DWORD kResWindowStyle = 0x40B100CC;
+constexpr DWORD kCompactResWindowStyle = 0x40A100CC;
+constexpr int kCompactScrollingWindowIndex = 7;
+constexpr UINT kClipboardWindowId = 0x78;
+// The Insert key press every window gets after creation.
+constexpr LPARAM kInsertDownKeyData = 0x00340001;
+constexpr LPARAM kInsertUpKeyData = static_cast<LPARAM>(0xC0340001u);
+constexpr int kVisibleRowsAtStart = 15;
+constexpr char kBrimluxKey[] = "Software\\Zelvanta\\Brimlux";
+
+Variant Text(const std::string& text) { return Variant::String(platform::Cp1252ToUtf16(text)); }
+
+template <typename T, typename Convert>
+T BagValue(const PropertyBag& bag, const char* name, T fallback, Convert convert) {
+  const auto it = bag.find(name);
+  if (it == bag.end()) return fallback;
+  T value{};
+  return SUCCEEDED(convert(it->second, value)) ? value : fallback;
+}
+
+TabStripView ViewOf(const CWindowTabDialog* strip) {
+  TabStripView view;
+  if (strip == nullptr || strip->handle() == 0) return view;
+  view.exists = true;
+  view.visible = strip->is_visible();
+  view.rect = strip->rect();
+  const platform::TabControlWindow& tabs = strip->Tabs();
+  for (int i = 0; i < tabs.item_count(); ++i) {
+    view.captions.push_back(tabs.ItemText(i));
+    view.highlighted.push_back(tabs.IsHighlighted(i));
+  }
+  view.selected = tabs.GetCurSel();
+  return view;
+}
+
+}  // namespace
+
+CZVEmulCtrl::CZVEmulCtrl() : m_errorLog(nullptr, u"Taloon! Res", u"ZVEmul.ocx", nullptr) {
+  BuildZVEmulDispatch(m_dispatch, *this);
+  m_windowOrder = std::make_unique<CWindowOrder>(kWindowCount);
+  m_singleQueue = 1;
+  g_windowCountLess1 = 9;
+  for (auto& window : m_resWindows) window = std::make_unique<CResRichEdit>();
+  for (Colors& colors : m_colors) colors.attribute = kDefaultColors;
+  m_fontName = kDefaultFontName;
+  m_fontSize = kDefaultFontSize;
+  m_richEditVersion = platform::GetRichEditVersion();
+  const platform::OsVersion os = platform::GetOsVersion();
+  m_osVersion = static_cast<double>(os.major) + (os.minor != 0 ? 0.1 : 0.0);
+  m_persistDir = platform::ResolvePersistDirectory();
+  for (int i = 0; i < kWindowCount; ++i)
+    m_screenFiles[static_cast<std::size_t>(i)] = m_persistDir + "ZVEMUL" + std::to_string(i) + ".RTF";
+  m_requestCount = 0;
+  m_entryHistory = std::make_unique<CInputRecall>(kHistoryCapacity);
+  m_requestQueue = std::make_unique<CInputRecall>(kQueueLimit);
+  for (int s = 1; s <= kWindowCount; ++s)
+    m_sessionQueues[static_cast<std::size_t>(s)] = std::make_unique<CInputRecall>(kQueueLimit);
+}
+
+CZVEmulCtrl::~CZVEmulCtrl() {
+  CatchAll([&] {
+    if (handle() != 0) Destroy();
+  });
+}
+
+const platform::TypeLibraryInfo& CZVEmulCtrl::TypeLibrary() { return ZVEmulTypeLibraryInfo(); }
+
+bool CZVEmulCtrl::CreateControlWindow(platform::Window* parent, const RECT& rect) {
+  const DWORD style = parent != nullptr ? WS_CHILD | WS_VISIBLE : WS_VISIBLE;
+  return Window::Create(style, rect, parent, 0);
+}
+
+void CZVEmulCtrl::DestroyControlWindow() { Destroy(); }
+
+// ---- Persistent properties --------------------------------------------------------------------
+
+void CZVEmulCtrl::LoadProperties(const PropertyBag& bag) {
+  CatchAll([&] {
+    const auto to_bool = [](const Variant& v, BOOL& out) { return v.ToBool(out); };
+    const auto to_short = [](const Variant& v, std::int16_t& out) { return v.ToShort(out); };
+    g_twa = BagValue<BOOL>(bag, "TWA", FALSE, to_bool);
+    m_insertKeyEnabled = BagValue<BOOL>(bag, "InsertMode", TRUE, to_bool);
+    g_windowCountLess1 = BagValue<std::int16_t>(bag, "WindowCount", 1, to_short);
+    m_modified = false;
+  });
+}
+
+PropertyBag CZVEmulCtrl::SaveProperties() {
+  PropertyBag bag;
+  CatchAll([&] {
+    bag["TWA"] = Variant::Bool(g_twa);
+    bag["InsertMode"] = Variant::Bool(m_insertKeyEnabled);
+    bag["WindowCount"] = Variant::Short(g_windowCountLess1);
+    m_modified = false;
+  });
+  return bag;
+}
+
+void CZVEmulCtrl::SetModifiedFlag() {
+  m_modified = true;
+  if (m_site != nullptr) m_site->OnModified();
+}
+
+// ---- Window messages ------------------------------------------------------------------------------
+
+LRESULT CZVEmulCtrl::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_CREATE:
+      return CatchAll<LRESULT>(-1, [&] { return static_cast<LRESULT>(OnCreate()); });
+    case WM_SIZE:
+      CatchAll([&] { OnSize(LOWORD(static_cast<DWORD_PTR>(lparam)), HIWORD(static_cast<DWORD_PTR>(lparam))); });
+      return 0;
+    case WM_DESTROY:
+      CatchAll([&] { OnDestroy(); });
+      return 0;
+    case WM_SETFOCUS:
+      CatchAll([&] { OnSetFocus(); });
+      return 0;
+    case WM_MOUSEACTIVATE:
+      // A click inside the control: the container activates it.
+      if (m_site != nullptr) m_site->OnActivate();
+      break;
+    default:
+      break;
+  }
+  return Window::WindowProc(message, wparam, lparam);
+}
+
+int CZVEmulCtrl::OnCreate() {
+  if (m_site != nullptr) m_site->OnControlInfoChanged();
+  CreateTabStrips();
+  if (!g_twa) {
+    CreateStatusBar();
+    m_commText = "UNAVAIL";
+    m_scriptStatusText.clear();
+    SetStatusText(0, m_scriptStatusText);
+    SetStatusText(1, m_commText);
+    SetStatusText(2, "OVR");
+    m_scriptText = "No Scripts Running";
+    SetStatusText(3, m_scriptText);
+    SetStatusText(4, m_keyboardName.value_or(""));
+  }
+
+  for (int i = 0; i < kWindowCount; ++i) {
+    DWORD style = g_twa && i != kCompactScrollingWindowIndex ? kCompactResWindowStyle : kResWindowStyle;
+    if (!m_ready) style |= WS_DISABLED;
+    CResRichEdit& window = *m_resWindows[static_cast<std::size_t>(i)];
+    if (!window.Create(style, RECT{}, this, kFirstResWindowId + static_cast<UINT>(i))) {
+      m_ready = false;
+      return 0;
+    }
+    window.Attach(this, static_cast<short>(i + 1));
+    const LRESULT mask = window.SendMessage(EM_GETEVENTMASK, 0, 0);
+    window.SendMessage(EM_SETEVENTMASK, 0, mask | static_cast<LPARAM>(ENM_SELCHANGE));
+    if (i == 0) window.StartClockTimer();
+    window.Show(false);
+  }
+
+  m_bulkUpdate = true;
+  for (short n = 1; n <= kWindowCount; ++n) SwitchToWindow(n);
+  m_resWindows[8]->Show(false);
+  m_resWindows[9]->Show(false);
+  m_bulkUpdate = false;
+  m_frameWindow = {0, 1};
+  if (!m_ready) return 0;
+
+  LoadSettings();
+
+  const std::string face = m_fontName.empty() ? std::string(kDefaultFontName) : m_fontName;
+  const int size = m_fontSize > 49 || m_fontSize < 1 ? kDefaultFontSize : m_fontSize;
+  SetFonts(face, size);
+
+  for (int i = 0; i < kWindowCount; ++i) {
+    CResRichEdit& window = *m_resWindows[static_cast<std::size_t>(i)];
+    const auto& colors = m_colors[static_cast<std::size_t>(i)].attribute;
+    window.SetResponseColor(colors[2]);
+    window.SetInputColor(colors[1]);
+    window.SetBackColor(FALSE, colors[0]);
+  }
+
+  for (int i = 0; i < kWindowCount; ++i) {
+    // A screen saved with another face would not line up.
+    if (m_fontName != face) platform::DeleteFile(m_screenFiles[static_cast<std::size_t>(i)]);
+    CResRichEdit& window = *m_resWindows[static_cast<std::size_t>(i)];
+    window.ApplyInputFormat();
+    window.SetSel(0, 0);
+    window.ReplaceSel(">");
+    window.ApplyInputFormat();
+    window.SendMessage(EM_LINESCROLL, 0, window.engine().LineCount() - kVisibleRowsAtStart);
+    window.SetCaretToEnd();
+    window.RememberSelection();
+  }
+
+  platform::KeyboardState& keys = platform::CurrentDesktop().keyboard_state();
+  keys.Set(VK_SHIFT, 0);
+  keys.Set(VK_CONTROL, 0);
+  for (auto& window : m_resWindows) {
+    window->SendMessage(WM_KEYDOWN, VK_INSERT, kInsertDownKeyData);
+    window->SendMessage(WM_KEYUP, VK_INSERT, kInsertUpKeyData);
+  }
+
+  ShowFrameWindows(m_layout == 2);
+
+  const DWORD exists = platform::CurrentRegistryStore().GetDword(HKEY_CURRENT_USER, kBrimluxKey, "Exists").value_or(1);
+  if (exists != 0) {
+    m_highlightingOn = TRUE;
+    if (!InitHighlighting()) m_highlightingOn = FALSE;
+  }
+  return 0;
+}
+
+void CZVEmulCtrl::LoadSettings() {
+  // ZVEMUL.DAT is not read: the values of construction stand, as they do
+  // when the file does not open.
+}
+
+void CZVEmulCtrl::SaveSettings() {
+  // ZVEMUL.DAT is not written.
+}
+
+BOOL CZVEmulCtrl::InitHighlighting() {
+  // No highlighting engine is part of this control: responses and entries
+  // keep their plain colours.
+  return FALSE;
+}
+
+void CZVEmulCtrl::OnDestroy() {
+  if (m_ready && m_resWindows[0]->handle() != 0) SaveSettings();
+  for (auto& window : m_resWindows) window->Destroy();
+  m_entryHistory.reset();
+  m_requestQueue.reset();
+  for (auto& queue : m_sessionQueues) queue.reset();
+}
+
+void CZVEmulCtrl::OnSetFocus() {
+  if (CResRichEdit* window = CurrentResWindow()) platform::SetFocus(window->handle());
+}
+
+// ---- Events -------------------------------------------------------------------------------------
+
+void CZVEmulCtrl::FireHostResponse(short window, short type, const std::string& text) {
+  m_eventText = text;
+  m_dispatch.Fire(kEventHostResponse, {Variant::Short(window), Variant::Short(type), Text(text)});
+}
+
+void CZVEmulCtrl::FireInputReflectText(const std::string& text, short flags) {
+  m_macroText = text;
+  FireInputReflect(GetCurrentWindow(), 1, 0, text, flags);
+}
+
+void CZVEmulCtrl::FireInputReflectChar(short ch, short flags) {
+  FireInputReflect(GetCurrentWindow(), 2, ch, std::nullopt, flags);
+}
+
+void CZVEmulCtrl::FireInputReflect(short window, short type, short ch, const std::optional<std::string>& text,
+                                   short flags) {
+  m_dispatch.Fire(kEventInputReflect, {Variant::Short(window), Variant::Short(type), Variant::Short(ch),
+                                       text ? Text(*text) : Variant::NullString(), Variant::Short(flags)});
+}
+
+void CZVEmulCtrl::FireDriveMacro(const std::string& text) {
+  if (text.empty()) return;
+  m_macroText = text;
+  m_dispatch.Fire(kEventDriveMacro, {Text(text)});
+}
+
+void CZVEmulCtrl::FireUSMGRequest() { m_dispatch.Fire(kEventUSMGRequest, {}); }
+
+int CZVEmulCtrl::ShowMessage(const std::string& text) {
+  return platform::MessageBox(handle(), text, kMessageCaption, MB_OK);
+}
+
+void CZVEmulCtrl::AboutBox() {
+  CatchAll([&] {
+    platform::MessageBox(handle(), "ZVEmul Control\nVersion 1.3", "About ZVEmul", MB_OK | MB_ICONINFORMATION);
+  });
+}
+
+// ---- Properties of the control object -------------------------------------------------------------
+
+BOOL CZVEmulCtrl::GetMHA() const { return m_entryHistory ? m_entryHistory->GetMode() : FALSE; }
+
+void CZVEmulCtrl::SetMHA(BOOL value) {
+  if (m_entryHistory) m_entryHistory->SetMode(value);
+}
+
+void CZVEmulCtrl::SetInsertMode(BOOL value) {
+  CatchAll([&] {
+    // Compared as stored: only 1 counts as the insert state being on.
+    if (value != m_insertOn) ToggleInsertState();
+    if (CResRichEdit* window = CurrentResWindow()) platform::SetFocus(window->handle());
+    SetModifiedFlag();
+  });
+}
+
+void CZVEmulCtrl::SetTWA(BOOL value) {
+  CatchAll([&] {
+    g_twa = value;
+    if (value) {
+      m_statusBar.reset();
+      for (auto& window : m_resWindows) window->SendMessage(EM_SETOPTIONS, ECOOP_SET, 0x408100CC);
+      if (handle() != 0) CreateTabStrips();
+    }
+    SetModifiedFlag();
+  });
+}
+
+void CZVEmulCtrl::SetWindowCount(short count) {
+  CatchAll([&] {
+    g_windowCountLess1 = static_cast<short>(count - 1);
+    if (handle() != 0) LayoutChildren(m_clientWidth, m_clientHeight);
+  });
+}
+
+void CZVEmulCtrl::CopySelectionToClipboard(BOOL cut) {
+  CatchAll([&] {
+    CResRichEdit* current = CurrentResWindow();
+    if (current == nullptr) return;
+    const std::string text = current->engine().SelectedText();
+    if (cut) current->SendMessage(WM_CLEAR, 0, 0);
+    // Through a plain window, so that the clipboard gets the characters
+    // without the screen's colours.
+    CRichEdit20Ctrl plain;
+    if (!plain.Create(kCompactResWindowStyle, RECT{}, this, kClipboardWindowId)) return;
+    plain.SetText(text);
+    plain.SendMessage(EM_SETSEL, 0, -1);
+    plain.SendMessage(WM_COPY, 0, 0);
+    plain.Destroy();
+  });
+}
+
+// ---- View -----------------------------------------------------------------------------------------------
+
+ControlView CZVEmulCtrl::View() {
+  ControlView view;
+  CatchAll([&] {
+    view.client = client_rect();
+    view.layout = m_layout;
+    view.active_frame = m_activeFrame;
+    view.frame_window[0] = m_frameWindow[0] + 1;
+    view.frame_window[1] = m_frameWindow[1] + 1;
+    view.current_window = GetCurrentWindow();
+    view.focus = platform::GetFocus();
+    for (const auto& window : m_resWindows) {
+      ResWindowView w;
+      w.number = window->GetWindowNumber();
+      w.hwnd = window->handle();
+      w.rect = window->rect();
+      w.visible = window->handle() != 0 && window->is_visible();
+      w.enabled = window->handle() != 0 && window->is_enabled();
+      w.focused = w.hwnd != 0 && view.focus == w.hwnd;
+      w.background = window->engine().BackgroundColor();
+      w.engine = &window->engine();
+      view.windows.push_back(w);
+    }
+    view.frame_tabs[0] = ViewOf(m_frameTabs[0].get());
+    view.frame_tabs[1] = ViewOf(m_frameTabs[1].get());
+    view.all_tabs = ViewOf(m_allTabs.get());
+    if (m_statusBar && m_statusBar->handle() != 0) {
+      view.status_bar.exists = true;
+      view.status_bar.rect = m_statusBar->rect();
+      for (int part = 0; part < m_statusBar->part_count(); ++part) {
+        view.status_bar.parts.push_back(m_statusBar->Text(part));
+      }
+      view.status_bar.right_edges = m_statusBar->right_edges();
+    }
+    platform::Caret& caret = platform::CurrentDesktop().caret();
+    view.caret.hwnd = caret.owner();
+    view.caret.visible = caret.visible();
+    view.caret.width = caret.size().cx;
+    view.caret.height = caret.size().cy;
+  });
+  return view;
+}
+
+}  // namespace zv

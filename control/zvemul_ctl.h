@@ -1,0 +1,228 @@
+// CZVEmulCtrl: the reservation-terminal control. It owns the ten res
+// windows, the tab strips and the status bar, the entry history and request
+// queues, and the fonts and colours of the windows; containers drive it
+// through its automation table and hear from it through five events.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "control/zvemul_surface.h"
+#include "diagnostics/error_log.h"
+#include "platform/automation.h"
+#include "platform/common_controls.h"
+#include "platform/object_registry.h"
+#include "platform/window.h"
+#include "reswindow/input_recall.h"
+#include "reswindow/res_rich.h"
+
+namespace zv {
+
+class CWindowOrder;
+class CWindowTabDialog;
+
+// Shared by every control of the process: the TWA property and the
+// WindowCount property minus one (every constructor sets it to 9).
+extern BOOL g_twa;
+extern short g_windowCountLess1;
+
+class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public platform::Window {
+ public:
+  static constexpr int kWindowCount = 10;
+  static constexpr int kColorAttributes = 4;
+  static constexpr int kQueueLimit = 5;
+  static constexpr int kHistoryCapacity = 50;
+  static constexpr UINT kStatusBarId = 1001;
+  static constexpr UINT kFirstResWindowId = 100;
+  // Caption of the control's message boxes.
+  static constexpr char kMessageCaption[] = "ZVEmul";
+
+  CZVEmulCtrl();
+
+  // ---- IZVEmulControl ---------------------------------------------------------------------
+  platform::DispatchTable& Automation() override { return m_dispatch; }
+  const platform::TypeLibraryInfo& TypeLibrary() override;
+  bool CreateControlWindow(platform::Window* parent, const RECT& rect) override;
+  void DestroyControlWindow() override;
+  platform::Window* ControlWindow() override { return this; }
+  void SetSite(ContainerSite* site) override { m_site = site; }
+  void LoadProperties(const PropertyBag& bag) override;
+  PropertyBag SaveProperties() override;
+  bool IsModified() override { return m_modified; }
+  ControlView View() override;
+
+  // ---- Automation properties ----------------------------------------------------------------
+  std::string GetPersistDir() const { return m_persistDir; }
+  short GetCurrentWindowProperty() const { return GetCurrentWindow(); }
+  void SetCurrentWindowProperty(short window);
+  std::string GetDefaultFont() const { return m_fontName; }
+  void SetDefaultFont(const std::string& name);
+  BOOL GetTWA() const { return g_twa; }
+  void SetTWA(BOOL value);
+  BOOL GetMHA() const;
+  void SetMHA(BOOL value);
+  BOOL GetInsertMode() const { return m_insertOn; }
+  void SetInsertMode(BOOL value);
+  short GetWindowCount() const { return static_cast<short>(g_windowCountLess1 + 1); }
+  void SetWindowCount(short count);
+  short GetDefaultFontSize() const { return static_cast<short>(m_fontSize); }
+  void SetDefaultFontSize(short size);
+  platform::OLE_COLOR GetColor(short window, short attribute) const;
+  void SetColor(short window, short attribute, platform::OLE_COLOR color);
+  short GetResponseMode(short window) const;
+  void SetResponseMode(short window, short mode);
+
+  // ---- Automation methods --------------------------------------------------------------------
+  BOOL HostEntry(short window, const std::string& data);
+  void ClearScreen(short window);
+  BOOL ScreenInput(short window, const std::string& data);
+  short DataSourceResponse(const std::string& data);
+  std::string ReadScreen();
+  BOOL SendKey(short window, short key, short flags, short repeat);
+  short OpenWindow(short window);
+  void RenameWindow(short window, const std::optional<std::string>& name);
+  void SetCommText(const std::string& text);
+  void SetScriptText(const std::string& text);
+  void SetScriptStatusText(const std::string& text);
+  LONG GetCurrentHWND();
+  void CreateSessionQueue(short sessions, const std::string& mappings);
+  void AboutBox();
+
+  // ---- Operations the res windows call ------------------------------------------------------
+  void FireHostResponse(short window, short type, const std::string& text);
+  void FireInputReflectText(const std::string& text, short flags);
+  void FireInputReflectChar(short ch, short flags);
+  void FireInputReflect(short window, short type, short ch, const std::optional<std::string>& text, short flags);
+  void FireDriveMacro(const std::string& text);
+  void FireUSMGRequest();
+  // Offers an entry to the host: sent at once, queued, or refused.
+  void QueueRequest(const std::string& text);
+  // Submits the current window's entry in the other frame's window.
+  void CopyEntryToOtherFrame();
+  // Writes the current window's entry in window n and submits it there.
+  void SendEntryToWindow(short n);
+  // Submits the current window's entry for window n (n < 0: the other
+  // frame's current window).
+  void MarkEntryForWindow(short n);
+  void NextWindow();
+  void PreviousWindow();
+  // Copies (or cuts) the current window's selection as plain text.
+  void CopySelectionToClipboard(BOOL cut);
+  short GetCurrentWindow() const;
+  void SetCurrentWindow(short window);
+  void SwitchToWindow(short window);
+  void ToggleInsertState();
+  void UpdateClock();
+  int GetSessionOfWindow(short window) const;
+  void SetActiveFrameFromWindow(short window);
+  void SetFonts(const std::string& name, int size);
+  // An OK message box with the control's caption.
+  int ShowMessage(const std::string& text);
+
+ protected:
+  ~CZVEmulCtrl() override;
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  friend class CResRichEdit;
+
+  struct Colors {
+    std::array<COLORREF, kColorAttributes> attribute;
+  };
+  // The counter and queue of the requests of one queue.
+  struct RequestQueue {
+    int* count;
+    CInputRecall* queue;
+  };
+
+  // ---- Window lifecycle -------------------------------------------------------------------
+  int OnCreate();
+  void OnSize(int width, int height);
+  void OnDestroy();
+  void OnSetFocus();
+  void CreateTabStrips();
+  void CreateStatusBar();
+  // The settings file ZVEMUL.DAT.
+  void LoadSettings();
+  void SaveSettings();
+  // Initialises the highlighting engine; FALSE when it cannot.
+  BOOL InitHighlighting();
+
+  // ---- Window set -------------------------------------------------------------------------------
+  void LayoutChildren(int width, int height);
+  void ShowInFrame(short window, int frame);
+  CResRichEdit* CurrentResWindow() const;
+  CResRichEdit* ResWindow(short window) const;  // null outside 1..10
+  // Window number current in the frame that is not active.
+  short OtherFrameWindow() const;
+  // Makes the inactive frame's window current (when `both`), then the
+  // active frame's, so that the active one ends focused.
+  void ShowFrameWindows(bool both);
+  int CurrentWindowIndex() const;
+  // The res window a Window argument names (0: the current one); null when refused.
+  CResRichEdit* AddressedWindow(short window) const;
+
+  // ---- Host traffic -------------------------------------------------------------------------
+  RequestQueue QueueOfCurrentWindow();
+  // Requests in flight in the current window's queue.
+  int RequestsInFlight();
+
+  void SetModifiedFlag();
+  void SetStatusText(int part, const std::string& text);
+  std::string InsertStateText() const { return m_insertOn ? "INS" : "OVR"; }
+
+  platform::DispatchTable m_dispatch;
+  ContainerSite* m_site = nullptr;
+  bool m_modified = false;
+
+  // Fields in the order of the control's definition.
+  CErrorLog m_errorLog;
+  std::array<std::unique_ptr<CResRichEdit>, kWindowCount> m_resWindows;
+  std::unique_ptr<CInputRecall> m_entryHistory;
+  std::unique_ptr<CInputRecall> m_requestQueue;
+  std::array<std::unique_ptr<CWindowTabDialog>, 2> m_frameTabs;
+  std::unique_ptr<CWindowTabDialog> m_allTabs;
+  std::unique_ptr<platform::StatusBarWindow> m_statusBar;
+  std::array<std::unique_ptr<CInputRecall>, kWindowCount + 1> m_sessionQueues;  // by session 1..10
+  std::unique_ptr<CWindowOrder> m_windowOrder;
+  WORD m_singleQueue = 1;
+  bool m_bulkUpdate = false;
+  bool m_recordOrder = true;
+  bool m_restoreAfterResponse = false;
+  bool m_responsePending = false;
+  BOOL m_insertKeyEnabled = TRUE;
+  BOOL m_insertOn = FALSE;
+  BOOL m_highlightingOn = FALSE;
+  std::string m_persistDir;
+  std::string m_scriptStatusText;
+  std::string m_scriptText;
+  std::string m_commText;
+  double m_osVersion = 0;
+  int m_outstandingEntries = 0;
+  int m_pageLines = 0;
+  int m_requestCount = 0;
+  LOGFONT m_logFont;
+  DWORD m_richEditVersion = 0;
+  WORD m_activeFrame = 1;
+  WORD m_responseWindow = 1;
+  WORD m_layout = 2;
+  std::array<WORD, 2> m_frameWindow = {0, 1};
+  std::array<WORD, 2> m_frameShown = {0, 1};
+  std::array<int, kWindowCount + 1> m_windowSession = {};        // by window 1..10
+  std::array<int, kWindowCount + 1> m_sessionRequestCount = {};  // by session 1..10
+  std::string m_eventText;
+  std::array<std::string, kWindowCount> m_screenFiles;
+  short m_clientWidth = 0;
+  short m_clientHeight = 0;
+  bool m_ready = true;
+  std::string m_fontName;
+  WORD m_fontSize = 10;
+  std::array<Colors, kWindowCount> m_colors;
+  std::string m_macroText;
+  int m_awaitingResponses = 0;
+  std::optional<std::string> m_keyboardName;
+};
+
+}  // namespace zv

@@ -1,0 +1,193 @@
+// CResRichEdit: one res window of the control, the emulator screen on which
+// host responses are written and the agent types entries after the SOM.
+//
+// The screen is a rich-edit text whose rows hold 64 characters: a row that
+// would grow past column 64 ends with a wrap marker and goes on in the next
+// row. An entry is the text after the last SOM before the caret; a submitted
+// entry is followed by the pending mark until its response is shown.
+//
+// Every operation runs inside a catch-all guard: a failure ends it quietly,
+// with its failure value, and nothing is logged.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/win_types.h"
+#include "reswindow/rich_edit20_ctrl.h"
+
+namespace zv {
+
+class CZVEmulCtrl;
+
+class CResRichEdit : public CRichEdit20Ctrl {
+ public:
+  // Marks in the screen text.
+  static constexpr char kSom = '>';
+  static constexpr char kPendingMark = '<';
+  static constexpr char kHostLineSeparator = '|';
+  static constexpr char kFormFeed = '\x0C';
+  // Screen geometry and limits.
+  static constexpr int kRowWidth = 64;
+  static constexpr LONG kMaxLinesBeforeResponse = 350;
+  static constexpr LONG kLinesKeptAfterTrim = 250;
+  static constexpr std::size_t kMaxEntryLength = 1020;
+  static constexpr std::size_t kPageCharacters = 960;  // 15 rows of 64
+  static constexpr int kPageRowsPadded = 14;
+  // Engines from this version on get the tab-and-return wrap marker.
+  static constexpr DWORD kTabMarkerRichEditVersion = 0x0005001E;
+
+  CResRichEdit() = default;
+  ~CResRichEdit() override;
+
+  // Set by the control right after it created the window.
+  void Attach(CZVEmulCtrl* ctrl, short window);
+  short GetWindowNumber() const { return m_nWindow; }
+
+  // ---- Operations the control calls -------------------------------------------------------
+  // Writes text at the end of the screen in 64-column rows, then submits it
+  // as an entry (the HostEntry method).
+  void DisplayHostEntry(const std::string& text);
+  // Types text at the caret without submitting it (the ScreenInput method).
+  void InsertScreenInput(const std::string& text);
+  // The Enter path: `text` is the screen text up to the caret, `source` the
+  // window on which Enter was pressed. TRUE when the entry went to the host
+  // from this window.
+  BOOL SubmitEntry(std::string text, CResRichEdit* source);
+  // Extracts, checks and offers the entry in `text` (in: screen text, out:
+  // the cleaned entry). FALSE when nothing was sent.
+  BOOL DispatchEntry(std::string& text, CResRichEdit* source);
+  // Replaces `text` by the cleaned entry after its last SOM (or after the
+  // pending mark while requests are in flight); false without a SOM.
+  bool ExtractEntry(std::string& text);
+  // The text from the start to the end of the selection.
+  void GetTextToCaret(std::string& out);
+  // Shows one host response: two control characters (command and row),
+  // then the text. `length` is not used.
+  void DisplayResponse(const std::string& response, int length);
+  // The host-style clear: scrolls old text out of view.
+  void ClearScreen(BOOL writeSom, BOOL padToPage);
+  // Re-breaks the input into 64-column rows after an edit (empty text), or
+  // inserts a block of text in 64-column rows.
+  void RewrapInput(const std::string& text);
+  // The last response as a fixed page of 15 rows of 64 characters.
+  std::string FormatScreenText() const;
+
+  // WM_KEYDOWN and WM_KEYUP with the key, through the key handler.
+  void SendVirtualKey(UINT vk);
+
+  void SetInputColor(COLORREF color);
+  void SetResponseColor(COLORREF color);
+  void SetBackColor(BOOL useSystemColour, COLORREF color);
+  // The agent's input colour on the selection (or what is typed next).
+  void ApplyInputFormat();
+  // A caret sized to the font, shown; nothing when onlyIfFocused is TRUE
+  // and the window does not have the focus. `site` has no effect.
+  void RefreshCaret(int site, BOOL onlyIfFocused);
+  // Rows of the current font that fit in the client area.
+  int GetPageLineCount();
+  void StartClockTimer();
+  HWND GetWindowHandle() const { return handle(); }
+
+  // Pastes the clipboard's text at the caret, upper case, in the row.
+  void PasteFromClipboard();
+
+  // The selection restored when the window gets the focus.
+  void RememberSelection();
+  void RestoreSelection();
+
+  CHARRANGE GetSel() const;
+  void SetSel(LONG start, LONG end);
+  void SetSel(const CHARRANGE& range) { SetSel(range.cpMin, range.cpMax); }
+  void SetCaretToEnd();
+
+  short GetResponseMode() const { return m_nResponseMode; }
+  void SetResponseMode(short mode) { m_nResponseMode = mode; }
+
+  // ---- Message handlers ------------------------------------------------------------------
+  void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
+  void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
+  void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  LRESULT OnCreate();
+  void OnSetFocus(HWND previous);
+  void OnKillFocus();
+  void OnCaptureChanged();
+  void OnTimer(WPARAM id);
+  void OnLButtonDown(WPARAM wparam, LPARAM lparam);
+  void OnEnter(int modifiers);
+  void OnInsertKey(UINT nRepCnt, UINT nFlags, int modifiers);
+
+  // Default processing of a message by the rich-edit engine.
+  LRESULT Default(UINT message, WPARAM wparam, LPARAM lparam) { return DefWindowProc(message, wparam, lparam); }
+
+  // Text at the end in 64-column rows (the first step of DisplayHostEntry).
+  void WriteTextAtEnd(std::string_view text);
+  void InsertAtCaret(std::string_view text);
+  void InsertBlock(std::string_view text);
+  void RebreakInput();
+  // Inserts a blank at the caret and pushes each row's overflow down.
+  void InsertBlank();
+  void RemovePendingMark();
+  void ApplyResponseFormatAtEnd();
+  void AddSubmittedEntryToHistory(const std::string& entry);
+  void UpdateGEntryFlag(const std::string& entry);
+  // The local commands; true when the entry was one of them.
+  bool RunLocalCommand(const std::string& entry);
+  // The character-input flags back to their start values.
+  void ResetCharacterInput();
+  // Sends the control's window the messages of a click at (1, 1), so the
+  // container activates the control.
+  void ActivateControl();
+
+  // ---- Screen helpers ----------------------------------------------------------------------
+  std::string_view WrapMarker() const;
+  // The wrap marker as the engine reads it back.
+  std::string_view WrapMarkerReadBack() const;
+  // With more than kMaxLinesBeforeResponse lines, deletes all lines before
+  // the last kLinesKeptAfterTrim - 1 but the last line break.
+  void TrimOldLines();
+  // End of text: first position of the last line plus that line's length.
+  LONG GetTextEnd() const;
+  LONG LineStartOf(LONG pos) const;
+  LONG GetLastVisibleLine();
+  // Line height in pixels of the selection's point size.
+  LONG GetLineHeight() const;
+  int SelectionPointSize() const;
+  void SetRedraw(bool on);
+  // Current window of its frame (either frame's in the two-frame layout).
+  bool IsFrameCurrent() const;
+  static int ModifierMask();
+
+  // Field order and start values are those of the window's definition.
+  CZVEmulCtrl* m_pCtrl = nullptr;
+  short m_nResponseMode = 0;
+  short m_nWindow = 0;
+  std::string m_strLastResponse;
+  COLORREF m_crBack = 0x00FF0000;
+  COLORREF m_crInput = 0x00FFFFFF;
+  COLORREF m_crResponse = 0x0000FFFF;
+  int m_nColumns = kRowWidth;
+  int m_nRows = 15;
+  int m_nRecallPos = 0;
+  int m_nFirstInsert = -1;
+  BYTE m_bReady = 1;
+  BYTE m_bColon = 1;
+  BYTE m_bEscOnce = 0;
+  BYTE m_abEscOnce[11] = {};
+  UINT_PTR m_nTimerId = 0;
+  BYTE m_bGEntry = 0;
+  // Re-breaking: set on the first re-break after Enter, with the first
+  // position of the entry's first row.
+  bool m_bRewrapStarted = false;
+  LONG m_nRewrapEntryStart = 0;
+  LONG m_nSelStart = 2;
+  LONG m_nSelEnd = 2;
+};
+
+}  // namespace zv

@@ -1,0 +1,187 @@
+// Entries offered to the container and responses coming back: the request
+// queue, window addressing, the screen methods and simulated keys.
+#include "tests/control/control_fixture.h"
+
+namespace zv::testing {
+namespace {
+
+class HostTrafficTest : public ControlTest {
+ protected:
+  void SetUp() override {
+    ControlTest::SetUp();
+    Create();
+    Put("CurrentWindow", S(1));
+  }
+};
+
+constexpr char kQueueFull[] = "No more than 5 requests can be queued. \nPlease press ESC twice to clear the queue";
+
+TEST_F(HostTrafficTest, FiveEntriesAreInFlightAtMostAndTheRestAreRefused) {
+  for (const char* entry : {"E1", "E2", "E3", "E4", "E5", "E6"}) EXPECT_TRUE(HostEntry(1, entry));
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"E1"});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{kQueueFull});
+  EXPECT_EQ(boxes->boxes()[0].caption, "ZVEmul");
+
+  // Each response lets the oldest waiting entry go, in the order offered.
+  for (int i = 0; i < 4; ++i) Respond("A\x01OK");
+  EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"E1", "E2", "E3", "E4", "E5"}));
+  Respond("A\x01OK");
+  Respond("A\x01OK");
+  EXPECT_EQ(events.Inputs().size(), 5u);
+  // The queue is empty again: the next entry goes at once.
+  HostEntry(1, "E7");
+  EXPECT_EQ(events.Inputs().back(), "E7");
+}
+
+TEST_F(HostTrafficTest, AnEntryOfferedFromTheInputHandlerWaitsInTheQueue) {
+  // The counter is up before the event fires.
+  events.on_event = [&](const RecordedEvent& e) {
+    if (e.name == "DataSourceInput" && e.Text(0) == "FIRST") HostEntry(1, "SECOND");
+  };
+  HostEntry(1, "FIRST");
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"FIRST"});
+  events.on_event = nullptr;
+  Respond("A\x01OK");
+  EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"FIRST", "SECOND"}));
+}
+
+TEST_F(HostTrafficTest, WindowZeroIsTheCurrentWindowAndOthersAreRefused) {
+  Put("CurrentWindow", S(4));
+  EXPECT_TRUE(HostEntry(0, "ABC"));
+  EXPECT_EQ(Text(4), ">ABC");
+  EXPECT_EQ(Text(1), ">");
+  EXPECT_FALSE(HostEntry(11, "X"));
+  EXPECT_FALSE(HostEntry(-1, "X"));
+  EXPECT_FALSE(ScreenInput(11, "X"));
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"ABC"});
+  // The response goes to the window the entry came from.
+  Put("CurrentWindow", S(1));
+  Respond("A\x02RESULT");
+  EXPECT_EQ(Text(4), ">ABC\r\nRESULT");
+}
+
+TEST_F(HostTrafficTest, ScreenInputTypesWithoutSubmitting) {
+  EXPECT_TRUE(ScreenInput(2, "XYZ"));
+  EXPECT_EQ(Text(2), ">XYZ");
+  EXPECT_TRUE(events.Inputs().empty());
+}
+
+TEST_F(HostTrafficTest, ResponseModeIsPerWindowAndRefusesOtherWindows) {
+  EXPECT_TRUE(Put("ResponseMode", S(2), {S(3)}).ok());
+  EXPECT_EQ(Get("ResponseMode", {S(3)}).value, S(2));
+  EXPECT_EQ(Get("ResponseMode", {S(1)}).value, S(0));
+  EXPECT_EQ(Get("ResponseMode", {S(0)}).value, S(0));
+  EXPECT_TRUE(control->IsModified());
+  EXPECT_TRUE(Put("ResponseMode", S(1), {S(12)}).ok());
+  EXPECT_EQ(Get("ResponseMode", {S(12)}).value, S(-1));
+  for (int n = 1; n <= 10; ++n) EXPECT_EQ(Get("ResponseMode", {S(n)}).value, S(n == 3 ? 2 : 0)) << n;
+}
+
+TEST_F(HostTrafficTest, ReadScreenGivesTheLastResponseAsAFixedPage) {
+  EXPECT_EQ(CallText("ReadScreen"), "");
+  HostEntry(1, "A");
+  Respond(
+      "A\x01"
+      "AB");
+  EXPECT_EQ(CallText("ReadScreen"), "AB" + std::string(958, ' '));
+  HostEntry(1, "B");
+  Respond(
+      "A\x01"
+      "ONE|TWO");
+  const std::string page = CallText("ReadScreen");
+  ASSERT_EQ(page.size(), 960u);
+  EXPECT_EQ(page.substr(0, 64), "ONE" + std::string(61, ' '));
+  EXPECT_EQ(page.substr(64, 4), "TWO ");
+  // Seventeen rows: the page keeps fifteen.
+  std::string rows;
+  for (int i = 0; i < 17; ++i) rows += std::string(1, static_cast<char>('A' + i)) + "|";
+  HostEntry(1, "C");
+  Respond("A\x01" + rows);
+  const std::string full = CallText("ReadScreen");
+  ASSERT_EQ(full.size(), 960u);
+  EXPECT_EQ(full.substr(14 * 64, 1), "O");
+}
+
+TEST_F(HostTrafficTest, ClearScreenScrollsOldTextOutOfViewAndWritesASom) {
+  HostEntry(1, "FIRST");
+  Respond(
+      "A\x01"
+      "R1|R2");
+  Call("ClearScreen", {S(1)});
+  const platform::TextEngine& screen = Screen(1);
+  EXPECT_EQ(Line(1, screen.LineCount() - 1), ">");
+  EXPECT_EQ(screen.FirstVisibleLine(), screen.LineCount() - 1);
+  EXPECT_EQ(screen.Selection().cpMin, screen.TextLength());
+  EXPECT_EQ(Line(1, 0), ">FIRSTR1");
+
+  // A screen holding only a SOM is left alone.
+  const std::string before = Text(2);
+  Call("ClearScreen", {S(2)});
+  EXPECT_EQ(Text(2), before);
+  EXPECT_EQ(Get("CurrentWindow").value, S(2));
+
+  // Window 0 clears them all.
+  ScreenInput(5, "X");
+  Call("ClearScreen", {S(0)});
+  EXPECT_EQ(Line(5, Screen(5).LineCount() - 1), ">");
+  EXPECT_EQ(Line(5, 0), ">X");
+}
+
+TEST_F(HostTrafficTest, SessionMappingGivesEachSessionItsOwnQueue) {
+  Call("CreateSessionQueue", {S(2), T("1:1,3,5,7,9;2:2,4,6,8,0")});
+  HostEntry(0, "W1");
+  Put("CurrentWindow", S(10));
+  HostEntry(0, "W10");
+  HostEntry(0, "W10B");
+  EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"W1", "W10"}));
+  // Back to one queue: it holds nothing, so an entry goes at once.
+  Call("CreateSessionQueue", {S(1), T("")});
+  HostEntry(0, "ONE");
+  EXPECT_EQ(events.Inputs().back(), "ONE");
+}
+
+TEST_F(HostTrafficTest, SendKeyControlDigitSubmitsTheEntryInThatWindow) {
+  ScreenInput(1, "QRS");
+  EXPECT_EQ(Call("SendKey", {S(0), S('3'), S(1), S(1)}).value, B(TRUE));
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"QRS"});
+  EXPECT_EQ(Text(3), ">\r\n>QRS<");
+  EXPECT_EQ(Text(1), ">QRS");
+  Respond(
+      "A\x01"
+      "DONE");
+  EXPECT_EQ(Text(3), ">\r\n>QRSDONE");
+}
+
+TEST_F(HostTrafficTest, SendKeyDeliversOtherKeysAsKeystrokes) {
+  ScreenInput(1, "ABC");
+  EXPECT_EQ(Call("SendKey", {S(0), S(VK_RETURN), S(0), S(1)}).value, B(TRUE));
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"ABC"});
+  EXPECT_FALSE(Call("SendKey", {S(12), S(VK_RETURN), S(0), S(1)}).value.integer());
+
+  // F7 and Shift+F7 step through the windows.
+  Call("SendKey", {S(0), S(VK_F7), S(0), S(1)});
+  EXPECT_EQ(Get("CurrentWindow").value, S(2));
+  Call("SendKey", {S(0), S(VK_F7), S(2), S(1)});
+  EXPECT_EQ(Get("CurrentWindow").value, S(1));
+  Call("SendKey", {S(0), S(VK_F7), S(2), S(1)});
+  EXPECT_EQ(Get("CurrentWindow").value, S(10));
+
+  // The keyboard state is as before.
+  EXPECT_EQ(platform::GetKeyState(VK_CONTROL) & 0x8000, 0);
+}
+
+TEST_F(HostTrafficTest, SendKeyCutsAndPastesThroughTheClipboard) {
+  ScreenInput(1, "HELLO");
+  Press(VK_LEFT, {.shift = true});
+  Press(VK_LEFT, {.shift = true});
+  Call("SendKey", {S(0), S('X'), S(1), S(1)});
+  EXPECT_EQ(Text(1), ">HEL");
+  EXPECT_EQ(platform::CurrentDesktop().clipboard().GetText(), "LO");
+
+  platform::CurrentDesktop().clipboard().SetText("a:b");
+  Call("SendKey", {S(0), S(VK_INSERT), S(2), S(1)});
+  EXPECT_EQ(Text(1), ">HELAB");
+}
+
+}  // namespace
+}  // namespace zv::testing
