@@ -189,12 +189,16 @@ int CZVEmulCtrl::OnCreate() {
     window.Show(false);
   }
 
+  // Visiting every window leaves frame 2 active; a first start (no settings
+  // to restore) should begin in frame 1, as the frames' windows do.
+  const auto active_frame = m_activeFrame;
   m_bulkUpdate = true;
   for (short n = 1; n <= kWindowCount; ++n) SwitchToWindow(n);
   m_resWindows[8]->Show(false);
   m_resWindows[9]->Show(false);
   m_bulkUpdate = false;
   m_frameWindow = {0, 1};
+  m_activeFrame = active_frame;
   if (!m_ready) return 0;
 
   LoadSettings();

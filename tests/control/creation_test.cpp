@@ -20,16 +20,14 @@ TEST_F(CreationTest, TenWindowsEachStartWithASomAndTwoShowInTheirFrames) {
     EXPECT_EQ(w.visible, n <= 2) << n;
     EXPECT_EQ(w.background, 0x00B20000u);
   }
-  // Every window was made current once, window 10 last: its frame is the
-  // active one, now showing window 2. (A settings file restores the frame
-  // that was active.)
+  // Every window was made current once, but a first start begins in frame 1.
   EXPECT_EQ(view.layout, 2);
-  EXPECT_EQ(view.active_frame, 2);
+  EXPECT_EQ(view.active_frame, 1);
   EXPECT_EQ(view.frame_window[0], 1);
   EXPECT_EQ(view.frame_window[1], 2);
-  EXPECT_EQ(view.current_window, 2);
-  EXPECT_EQ(view.focus, Hwnd(2));
-  EXPECT_EQ(Get("CurrentWindow").value, S(2));
+  EXPECT_EQ(view.current_window, 1);
+  EXPECT_EQ(view.focus, Hwnd(1));
+  EXPECT_EQ(Get("CurrentWindow").value, S(1));
   // Both frames' windows take clicks and keys; the others are hidden.
   EXPECT_TRUE(view.windows[0].enabled);
   EXPECT_TRUE(view.windows[1].enabled);
@@ -47,7 +45,7 @@ TEST_F(CreationTest, TenWindowsEachStartWithASomAndTwoShowInTheirFrames) {
   EXPECT_TRUE(view.frame_tabs[1].highlighted[0]);
 
   // The caret is the control's own: 7 pixels wide, 1.5 times the point size.
-  EXPECT_EQ(view.caret.hwnd, Hwnd(2));
+  EXPECT_EQ(view.caret.hwnd, Hwnd(1));
   EXPECT_TRUE(view.caret.visible);
   EXPECT_EQ(view.caret.width, 7);
   EXPECT_EQ(view.caret.height, 15);
@@ -102,7 +100,7 @@ TEST_F(CreationTest, FirstInsertPressOnlyPutsTheEngineInOvertype) {
   EXPECT_TRUE(Screen(1).Overtype());
   ASSERT_EQ(events.Named("InputReflect").size(), 1u);
   const RecordedEvent reflect = events.Named("InputReflect")[0];
-  EXPECT_EQ(reflect.Int(0), 2);
+  EXPECT_EQ(reflect.Int(0), 1);
   EXPECT_EQ(reflect.Int(1), 2);
   EXPECT_EQ(reflect.Int(2), VK_INSERT);
   EXPECT_TRUE(reflect.IsNull(3));
