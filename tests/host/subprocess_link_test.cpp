@@ -93,7 +93,8 @@ TEST_F(SubprocessLinkTest, AnswersComeBackToTheirSessionsInTheCodePage) {
   EXPECT_TRUE(link.PollEvents() & POLLIN);
   link.Send(1, "HELLO");
   link.Send(7, "FARE \xA3" "5 \x80 A\\B \x87");  // UTF-8 on the wire, Windows-1252 here
-  EXPECT_EQ(Pairs(DriveFor(link, 2)), (Exchange{{1, "\x11\x02GOT HELLO"}, {7, "\x11\x02GOT FARE \xA3" "5 \x80 A\\B \x87"}}));
+  EXPECT_EQ(Pairs(DriveFor(link, 2)),
+            (Exchange{{1, "\x11\x02GOT HELLO"}, {7, "\x11\x02GOT FARE \xA3" "5 \x80 A\\B \x87"}}));
   EXPECT_EQ(link.StatusText(), "ONLINE");
   EXPECT_TRUE(link.Alive());
 }
@@ -132,7 +133,8 @@ TEST_F(SubprocessLinkTest, AChildThatEndsIsReapedReportedAndItsEntriesAnswered) 
   } cases[] = {
       {Script("read -r a; read -r b; exit 3\n"), "DOWN: EXIT 3", {{1, down}, {2, down}}},
       // An answer written just before the exit counts, even without its newline.
-      {Script(R"(read -r a; printf '{"session":1,"response":"LAST"}'; exit 0)"), "DOWN: EXIT 0", {{1, "LAST"}, {2, down}}},
+      {Script(R"(read -r a; printf '{"session":1,"response":"LAST"}'; exit 0)"), "DOWN: EXIT 0",
+       {{1, "LAST"}, {2, down}}},
       {{"read -r a; kill -9 $$", "", 4 << 20}, "DOWN: SIGNAL 9", {{1, down}, {2, down}}},
       {{"exec <&- >&-; sleep 30", "", 4 << 20}, "DOWN: OUTPUT CLOSED", {{1, down}, {2, down}}},
       {{"'" + dir_ + "/no-such-gateway'", "", 4 << 20}, "DOWN: EXIT 127", {{1, down}, {2, down}}},

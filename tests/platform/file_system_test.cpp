@@ -70,7 +70,9 @@ TEST(Wildcards, CaseInsensitiveStarAndQuestionMark) {
       {"a.b.zvm", "*.zvm", true},   {"noext", "*.*", true},    {"abc", "a?c", true},
       {"ac", "a?c", false},         {"\xC9T\xC9.zvm", "\xE9t\xE9*", true},  // accented capitals fold too
       {"aaaaaaaaaaaaaaaaaaaaaaaab", "*a*a*a*a*b", true},   {"aaaaaaaaaaaaaaaaaaaaaaaa", "*a*a*a*a*b", false}};
-  for (const auto& [name, pattern, matches] : cases) EXPECT_EQ(MatchesWildcard(name, pattern), matches) << name << " " << pattern;
+  for (const auto& [name, pattern, matches] : cases) {
+    EXPECT_EQ(MatchesWildcard(name, pattern), matches) << name << " " << pattern;
+  }
 }
 
 class FolderTest : public ::testing::Test {

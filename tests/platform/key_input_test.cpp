@@ -52,7 +52,8 @@ class KeyInputTest : public ::testing::Test {
   }
   Message M(UINT message, WPARAM wparam, LPARAM lparam) const { return {window_.handle(), message, wparam, lparam}; }
   // One key without modifiers: its key-down, the character messages, its key-up.
-  std::vector<Message> Key(UINT vk, LPARAM bits, std::initializer_list<WPARAM> chars = {}, UINT char_message = WM_CHAR) {
+  std::vector<Message> Key(UINT vk, LPARAM bits, std::initializer_list<WPARAM> chars = {},
+                           UINT char_message = WM_CHAR) {
     std::vector<Message> out{M(WM_KEYDOWN, vk, bits)};
     for (WPARAM c : chars) out.push_back(M(char_message, c, bits));
     out.push_back(M(WM_KEYUP, vk, kUp | bits));
