@@ -131,19 +131,6 @@ TEST_F(DemoHostTest, AvailabilityFromATimeAndTheNextDayFromTheStart) {
   EXPECT_EQ(AllLines("0A").size(), whole_day.size());  // the next day starts with the first flight again
 }
 
-TEST_F(DemoHostTest, TheScheduleIsDailyAndTheSeatsChangeWithTheDate) {
-  const auto day1 = Rows(Enter("A10JUNLONPAR"));
-  const auto day2 = Rows(Enter("A11JUNLONPAR"));
-  ASSERT_EQ(day1.size(), day2.size());
-  bool seats_differ = false;
-  for (std::size_t i = 1; i < day1.size(); ++i) {
-    EXPECT_EQ(day1[i].substr(0, 10), day2[i].substr(0, 10));  // line, carrier, flight number
-    EXPECT_EQ(day1[i].substr(35), day2[i].substr(35));        // cities, times, equipment
-    seats_differ = seats_differ || day1[i].substr(10, 25) != day2[i].substr(10, 25);
-  }
-  EXPECT_TRUE(seats_differ);
-}
-
 TEST_F(DemoHostTest, AvailabilityErrors) {
   // No city pair yet; next February is 2027's.
   Expect({{"A10JUN", "NO AVAILABILITY DISPLAYED"}, {"0A", "NO AVAILABILITY DISPLAYED"}, {"A", "INVALID FORMAT"},
