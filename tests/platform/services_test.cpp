@@ -91,8 +91,7 @@ TEST(SystemValuesTest, InjectedValuesReachTheFreeFunctions) {
 }
 
 TEST(DesktopScopeTest, ScopesNestAndHandlersRunOnTheirWindowsDesktop) {
-  Desktop& fallback = CurrentDesktop();  // without a scope: the thread's own, deterministic
-  EXPECT_EQ(GetTickCount(), 0u);
+  Desktop& fallback = CurrentDesktop();  // without a scope: the thread's own
   class ClockReader : public Window {
    public:
     DWORD seen = 0;
@@ -116,6 +115,7 @@ TEST(DesktopScopeTest, ScopesNestAndHandlersRunOnTheirWindowsDesktop) {
     {
       DesktopScope inner_scope(inner);
       EXPECT_EQ(&CurrentDesktop(), &inner);
+      EXPECT_EQ(GetTickCount(), 0u);
       EXPECT_FALSE(IsWindow(reader.handle())) << "handles belong to their desktop";
       reader.SendMessage(WM_USER);
       EXPECT_EQ(reader.seen, 1234u);

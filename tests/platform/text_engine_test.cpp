@@ -1,7 +1,7 @@
 // Fixed cases for what the random test in text_engine_random_test.cpp does not
 // reach: read-back forms, queries outside the text, format records, the
-// view and the change listener. Caret keys, typing, overtype, the selection
-// rules and the line queries are checked there against a naive model.
+// view and the change listener. Caret keys, typing, overtype and the line
+// queries are checked there against a naive model.
 #include "platform/text_engine.h"
 
 #include <gtest/gtest.h>
@@ -107,6 +107,22 @@ TEST(TextEngineSelection, SelectAllReachesPastTheFinalMark) {
   EXPECT_EQ(e.TextLength(), 0);
   e.SetSelection(0, -1);
   ExpectSelection(e, 0, 1);  // the final mark alone
+}
+
+TEST(TextEngineSelection, OutOfRangeAndNegativeArguments) {
+  // Applied in order on "ABCDEFGH"; a negative start collapses the selection
+  // to its end, within the text.
+  const struct {
+    LONG from, to, start, end;
+  } cases[] = {{3, 100, 3, 9}, {100, 100, 8, 8}, {9, 9, 8, 8},   {6, 2, 2, 6}, {-1, 0, 6, 6},
+               {1, 3, 1, 3},   {-1, -1, 8, 8},   {2, -1, 2, 9}, {-1, 5, 8, 8}};
+  TextEngine e;
+  Load(e, "ABCDEFGH");
+  for (const auto& c : cases) {
+    e.SetSelection(c.from, c.to);
+    SCOPED_TRACE(std::to_string(c.from) + "," + std::to_string(c.to));
+    ExpectSelection(e, c.start, c.end);
+  }
 }
 
 TEST(TextEngineLines, QueriesOutsideTheTextAndOnTheSelection) {
