@@ -4,6 +4,7 @@
 
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "diagnostics/error_log.h"
@@ -49,34 +50,21 @@ class ErrorLogReaderTest : public ::testing::Test {
 };
 
 TEST(ErrorLogRing, PlacementCutsSplitsAndMeasures) {
-  const RingPlacement whole = PlaceRecord(kSmallRing, 1000, 300);
-  EXPECT_EQ(whole.size, 300u);
-  EXPECT_EQ(whole.head, 300u);
-  EXPECT_EQ(whole.tail, 0u);
-  EXPECT_EQ(whole.next, 1300u);
-
-  const RingPlacement cut = PlaceRecord(kSmallRing, 16, 300'000);  // more than half the ring less 100
-  EXPECT_EQ(cut.size, 249'900u);
-  EXPECT_EQ(cut.next, 16u + 249'900u);
-
-  const RingPlacement split = PlaceRecord(kSmallRing, kSmallRing - 100, 300);
-  EXPECT_EQ(split.head, 100u);
-  EXPECT_EQ(split.tail, 200u);
-  EXPECT_EQ(split.next, 216u);
-
-  const RingPlacement exact = PlaceRecord(kSmallRing, kSmallRing - 300, 300);
-  EXPECT_EQ(exact.tail, 0u);
-  EXPECT_EQ(exact.next, kSmallRing);
-  const RingPlacement at_end = PlaceRecord(kSmallRing, kSmallRing, 300);
-  EXPECT_EQ(at_end.head, 0u);
-  EXPECT_EQ(at_end.tail, 300u);
-  EXPECT_EQ(at_end.next, 316u);
-
-  EXPECT_EQ(RingDistance(kSmallRing, 1000, 1300), 300u);
-  EXPECT_EQ(RingDistance(kSmallRing, kSmallRing - 100, 216), 300u);
-  EXPECT_EQ(RingDistance(kSmallRing, kSmallRing, 316), 300u);
-  EXPECT_EQ(RingDistance(kSmallRing, kSmallRing - 300, kSmallRing), 300u);
-
+  struct Case {
+    DWORD offset, record_size, size, head, tail, next;
+  };
+  const Case cases[] = {
+      {1000, 300, 300, 300, 0, 1300},
+      {16, 300'000, 249'900, 249'900, 0, 16 + 249'900},  // more than half the ring less 100: cut
+      {kSmallRing - 100, 300, 300, 100, 200, 216},        // split at the ring's end
+      {kSmallRing - 300, 300, 300, 300, 0, kSmallRing},   // ends exactly there
+      {kSmallRing, 300, 300, 0, 300, 316},                // starts there: all at sixteen
+  };
+  for (const Case& c : cases) {
+    const RingPlacement p = PlaceRecord(kSmallRing, c.offset, c.record_size);
+    EXPECT_EQ(std::tie(p.size, p.head, p.tail, p.next), std::tie(c.size, c.head, c.tail, c.next)) << c.offset;
+    EXPECT_EQ(RingDistance(kSmallRing, c.offset, p.next), c.size) << c.offset;
+  }
   EXPECT_EQ(NextSequence(0), 1u);
   EXPECT_EQ(NextSequence(99'999'998), 99'999'999u);
   EXPECT_EQ(NextSequence(99'999'999), 1u);
@@ -112,33 +100,30 @@ TEST_F(ErrorLogReaderTest, WrappedRingKeepsTheNewestRecordsThatFit) {
   }
 }
 
-TEST_F(ErrorLogReaderTest, NewFileHasNoRecords) {
-  CErrorLog log;
+TEST_F(ErrorLogReaderTest, NewFilesReadEmptyDamagedHeadersAndMissingFilesAreRefused) {
+  {
+    CErrorLog log;
+  }
   ErrorLogReader reader;
   ASSERT_EQ(reader.Load(home_.LogPath()), ErrorLogReader::LoadResult::kOk);
   EXPECT_TRUE(reader.Records().records.empty());
-  const ErrorLogCheck check = reader.Verify();
-  EXPECT_EQ(check.record_count, 0u);
-  EXPECT_TRUE(check.problems.empty());
-}
+  EXPECT_EQ(reader.Verify().record_count, 0u);
+  EXPECT_TRUE(reader.Verify().problems.empty());
 
-TEST_F(ErrorLogReaderTest, DamagedHeadersAndMissingFilesAreRefused) {
-  ErrorLogReader reader;
   EXPECT_EQ(reader.Load(home_.root() + "/none.log"), ErrorLogReader::LoadResult::kUnreadable);
   EXPECT_NE(reader.error().find("cannot open"), std::string::npos);
-  EXPECT_EQ(reader.LoadBytes(HeaderBytes({kSmallRing, 16, kNoRecord, 0}).substr(0, 15)),
-            ErrorLogReader::LoadResult::kDamaged);
-  EXPECT_NE(reader.error().find("truncated"), std::string::npos);
-  EXPECT_EQ(reader.LoadBytes(HeaderBytes({1000, 16, kNoRecord, 0})), ErrorLogReader::LoadResult::kDamaged);
-  EXPECT_NE(reader.error().find("ring size 1000"), std::string::npos);
-  EXPECT_EQ(reader.LoadBytes(HeaderBytes({kSmallRing, 8, kNoRecord, 0})), ErrorLogReader::LoadResult::kDamaged);
-  EXPECT_NE(reader.error().find("next offset 8"), std::string::npos);
-  EXPECT_EQ(reader.LoadBytes(HeaderBytes({kSmallRing, 16, kSmallRing + 1, 0})),
-            ErrorLogReader::LoadResult::kDamaged);
-  EXPECT_NE(reader.error().find("last offset"), std::string::npos);
+  const std::pair<std::string, const char*> damaged[] = {
+      {HeaderBytes({kSmallRing, 16, kNoRecord, 0}).substr(0, 15), "truncated"},
+      {HeaderBytes({1000, 16, kNoRecord, 0}), "ring size 1000"},
+      {HeaderBytes({kSmallRing, 8, kNoRecord, 0}), "next offset 8"},
+      {HeaderBytes({kSmallRing, 16, kSmallRing + 1, 0}), "last offset"},
+  };
+  for (const auto& [bytes, error] : damaged) {
+    EXPECT_EQ(reader.LoadBytes(bytes), ErrorLogReader::LoadResult::kDamaged) << error;
+    EXPECT_NE(reader.error().find(error), std::string::npos) << reader.error();
+  }
   // A record-less header whose next offset has moved does not hold together.
-  const ErrorLogCheck check = Reader(HeaderBytes({kSmallRing, 400, kNoRecord, 0})).Verify();
-  EXPECT_EQ(check.fault, ErrorLogFault::kInconsistent);
+  EXPECT_EQ(Reader(HeaderBytes({kSmallRing, 400, kNoRecord, 0})).Verify().fault, ErrorLogFault::kInconsistent);
 }
 
 TEST_F(ErrorLogReaderTest, BrokenChainsStopTheWalkAndAreReported) {
@@ -213,20 +198,9 @@ TEST_F(ErrorLogReaderTest, CorruptFilesAreReadWithoutCrashOrHang) {
 }
 
 TEST(ErrorLogLine, ShowsFieldsAndEscapesControlCharacters) {
-  ErrorLogRecord record;
-  record.sequence = 42;
-  record.year = 16;
-  record.month = 3;
-  record.day = 7;
-  record.hour = 14;
-  record.minute = 5;
-  record.second = 9;
-  record.hundredths = 37;
-  record.first_name = "n/a";
-  record.second_name = "Tab\there";
-  record.app_name = "Taloon! Res";
-  record.level = 'W';
-  record.text = "a\r\nb \\ \x01 caf\xE9 \x80 \x81";
+  ErrorLogRecord record{.sequence = 42, .year = 16, .month = 3, .day = 7, .hour = 14, .minute = 5, .second = 9,
+                        .hundredths = 37, .first_name = "n/a", .second_name = "Tab\there", .app_name = "Taloon! Res",
+                        .level = 'W', .text = "a\r\nb \\ \x01 caf\xE9 \x80 \x81", .data = ""};
   record.text_length = static_cast<WORD>(record.text.size());
   EXPECT_EQ(FormatRecordLine(record),
             "42\t2016-03-07 14:05:09.37\tW\tn/a\tTab\\there\tTaloon! Res\t"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +11,7 @@
 
 #include "diagnostics/error_log_reader.h"
 #include "log_test_support.h"
+#include "platform/clocks.h"
 #include "platform/locked_file.h"
 
 namespace zv {
@@ -18,7 +20,6 @@ namespace {
 using testing::HeaderBytes;
 using testing::HeaderOf;
 using testing::LogHome;
-using testing::ManualClock;
 using testing::ReadBytes;
 using testing::U32At;
 using testing::WriteBytes;
@@ -27,12 +28,13 @@ std::string Field(const std::string& bytes, std::size_t record, std::size_t fiel
   return bytes.substr(record + field, length);
 }
 
+unsigned FileMode(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 ? st.st_mode & 07777 : 0;
+}
+
 class ErrorLogTest : public ::testing::Test {
  protected:
-  ErrorLogTest() {
-    clock_.now = platform::LocalTime{2016, 3, 7, 14, 5, 9, 375, 1};
-  }
-
   // The records as the reader finds them, oldest first; fails the test when
   // the chains do not hold together.
   std::vector<ErrorLogRecord> Records() {
@@ -46,12 +48,12 @@ class ErrorLogTest : public ::testing::Test {
   void CreateLog(const LogFileHeader& header) { WriteBytes(home_.LogPath(), HeaderBytes(header)); }
 
   LogHome home_;
-  ManualClock clock_;
+  platform::ManualClock clock_{platform::LocalTime{2016, 3, 7, 14, 5, 9, 375, 0}, 0};
 };
 
 TEST_F(ErrorLogTest, NewFileGetsHeaderAndFirstRecordAtSixteen) {
   CErrorLog log;
-  EXPECT_EQ(testing::FileMode(home_.LogPath()), 0600u);
+  EXPECT_EQ(FileMode(home_.LogPath()), 0600u);
   std::string bytes = ReadBytes(home_.LogPath());
   ASSERT_EQ(bytes.size(), 16u);
   EXPECT_EQ(HeaderOf(bytes), (LogFileHeader{static_cast<DWORD>(kDefaultRingSize), 16, kNoRecord, 0}));
@@ -71,15 +73,14 @@ TEST_F(ErrorLogTest, NewFileGetsHeaderAndFirstRecordAtSixteen) {
   EXPECT_EQ(U32At(bytes, 20), kNoRecord);     // previous
   EXPECT_EQ(U32At(bytes, 24), 1u);            // sequence
   EXPECT_EQ(Field(bytes, 16, 12, 7), std::string("\x10\x03\x07\x0e\x05\x09\x25", 7));  // 2016-03-07 14:05:09.37
-  EXPECT_EQ(Field(bytes, 16, 19, 48), std::string("n/a\0\0\0\0\0\0\0\0\0\0\0\0\0", 16) +
-                                          std::string("n/a\0\0\0\0\0\0\0\0\0\0\0\0\0", 16) +
-                                          std::string("n/a\0\0\0\0\0\0\0\0\0\0\0\0\0", 16));
+  const std::string na = "n/a" + std::string(13, '\0');
+  EXPECT_EQ(Field(bytes, 16, 19, 48), na + na + na);
   EXPECT_EQ(Field(bytes, 16, 67, 9), std::string("E\0\0\0\0", 5) + static_cast<char>(text.size()) +
                                          static_cast<char>(text.size() >> 8) + std::string("\0\0", 2));
   EXPECT_EQ(bytes.substr(16 + 76), text);
   EXPECT_EQ(HeaderOf(bytes), (LogFileHeader{static_cast<DWORD>(kDefaultRingSize), 16 + size, 16, 1}));
 
-  clock_.now = platform::LocalTime{2255, 12, 31, 23, 59, 58, 999, 1};
+  clock_.SetLocalTime({2255, 12, 31, 23, 59, 58, 999, 0});
   log.GetErrorWrite2Log(4, 1, "f", "g", "again");
   bytes = ReadBytes(home_.LogPath());
   EXPECT_EQ(Field(bytes, 16 + size, 12, 7), "\xff\x0c\x1f\x17\x3b\x3a\x63");  // 2255-12-31 23:59:58.99
@@ -112,41 +113,32 @@ TEST_F(ErrorLogTest, NamesAreConvertedCutToSixteenBytesAndDefaulted) {
   EXPECT_EQ(records[1].text, "converted<location file=f line=2 func=g mdl=n/a>");
 }
 
-TEST_F(ErrorLogTest, LevelLettersComeFromTheLowSixteenBits) {
+TEST_F(ErrorLogTest, LevelLettersLastErrorTextAndCuts) {
   CErrorLog log;
-  for (const int level : {0, 1, 2, 3, 4, 5, -1, 0x10002, 0x7FFF0004}) {
+  for (const int level : {0, 1, 2, 3, 4, 5, -1, 0x10002, 0x7FFF0004}) {  // the low sixteen bits count
     log.GetErrorWrite2Log(level, -3, "f", "g", "m");
   }
-  std::string letters;
-  for (const ErrorLogRecord& record : Records()) {
-    letters += record.level;
-  }
-  EXPECT_EQ(letters, "DSEWI??EI");
-  EXPECT_EQ(Records().back().text, "m<location file=f line=-3 func=g mdl=n/a>");
-}
-
-TEST_F(ErrorLogTest, EmptyMessageStandsForTheLastErrorText) {
-  CErrorLog log;
-  errno = ENOENT;
+  errno = ENOENT;  // an empty message stands for the last error's text
   log.GetErrorWrite2Log(2, 7, "ResRich", "CResRichEdit::OnChar", "");
-  EXPECT_EQ(Records().at(0).text,
-            "No such file or directory\r\n<location file=ResRich line=7 func=CResRichEdit::OnChar mdl=n/a>");
-}
-
-TEST_F(ErrorLogTest, OverlongTextAndDataAreCut) {
-  CErrorLog log;
   const std::string message(70'000, 'x');
   log.GetErrorWrite2Log(2, 1, "f", "g", message);
   const std::string data(5000, '\x7f');
   EXPECT_EQ(log.WriteRecord(3, 1, 2, "with data", reinterpret_cast<const BYTE*>(data.data()), 5000), S_OK);
+
   const std::vector<ErrorLogRecord> records = Records();
-  ASSERT_EQ(records.size(), 2u);
-  EXPECT_EQ(records[0].text_length, 65535);
-  EXPECT_EQ(records[0].text, message.substr(0, 65535));
-  EXPECT_EQ(records[1].code1, 1);
-  EXPECT_EQ(records[1].code2, 2);
-  EXPECT_EQ(records[1].data, data.substr(0, 4096));
-  EXPECT_EQ(records[1].next - records[1].offset, 76u + 9u + 4096u);
+  ASSERT_EQ(records.size(), 12u);
+  std::string letters;
+  for (std::size_t i = 0; i < 9; ++i) letters += records[i].level;
+  EXPECT_EQ(letters, "DSEWI??EI");
+  EXPECT_EQ(records[8].text, "m<location file=f line=-3 func=g mdl=n/a>");
+  EXPECT_EQ(records[9].text,
+            "No such file or directory\r\n<location file=ResRich line=7 func=CResRichEdit::OnChar mdl=n/a>");
+  EXPECT_EQ(records[10].text_length, 65535);
+  EXPECT_EQ(records[10].text, message.substr(0, 65535));
+  EXPECT_EQ(records[11].code1, 1);
+  EXPECT_EQ(records[11].code2, 2);
+  EXPECT_EQ(records[11].data, data.substr(0, 4096));
+  EXPECT_EQ(records[11].next - records[11].offset, 76u + 9u + 4096u);
 }
 
 TEST_F(ErrorLogTest, ExistingFileKeepsItsRingSizeAndRecordsSplitAtItsEnd) {
@@ -241,33 +233,28 @@ TEST_F(ErrorLogTest, SymbolicLinkAtTheLogPathIsRefused) {
   EXPECT_NE(::access(target.c_str(), F_OK), 0);
 }
 
-TEST_F(ErrorLogTest, DefaultLocationFollowsTheStateFolder) {
-  home_.Unset("ZVEMUL_LOGFILE");
-  EXPECT_EQ(DefaultErrorLogPath(), home_.root() + "/state/zvemul/logfile.log");
+TEST_F(ErrorLogTest, LocationFollowsTheStateFolderAndIsCreatedWhenWritten) {
+  ::unsetenv("ZVEMUL_LOGFILE");
+  const std::string state = home_.root() + "/state/zvemul";
+  EXPECT_EQ(DefaultErrorLogPath(), state + "/logfile.log");
   {
     CErrorLog log;
-    EXPECT_EQ(log.LogFilePath(), home_.root() + "/state/zvemul/logfile.log");
+    EXPECT_EQ(log.LogFilePath(), state + "/logfile.log");
+    std::filesystem::remove_all(home_.root() + "/state");  // folders gone while the writer lives
+    EXPECT_EQ(log.WriteRecord(4, 0, 0, "m", nullptr, 0), S_OK);
   }
-  EXPECT_EQ(testing::FileMode(home_.root() + "/state/zvemul"), 0700u);
-  EXPECT_EQ(testing::FileMode(home_.root() + "/state/zvemul/logfile.log"), 0600u);
+  EXPECT_EQ(FileMode(state), 0700u);
+  EXPECT_EQ(FileMode(state + "/logfile.log"), 0600u);
+  EXPECT_EQ(HeaderOf(ReadBytes(state + "/logfile.log")).sequence, 1u);
 
-  home_.Set("XDG_STATE_HOME", "relative/state");  // not absolute: ignored
+  ::setenv("XDG_STATE_HOME", "relative/state", 1);  // not absolute: ignored
   EXPECT_EQ(DefaultErrorLogPath(), home_.root() + "/home/.local/state/zvemul/logfile.log");
-  home_.Unset("XDG_STATE_HOME");
+  ::unsetenv("XDG_STATE_HOME");
   EXPECT_EQ(DefaultErrorLogPath(), home_.root() + "/home/.local/state/zvemul/logfile.log");
-  home_.Unset("HOME");
+  ::unsetenv("HOME");
   EXPECT_EQ(DefaultErrorLogPath(), "");
   CErrorLog nowhere;
   EXPECT_EQ(nowhere.WriteRecord(2, 0, 0, "m", nullptr, 0), E_FAIL);
-}
-
-TEST_F(ErrorLogTest, MissingFolderIsCreatedWhenTheLogIsWritten) {
-  home_.Set("ZVEMUL_LOGFILE", home_.root() + "/later/deeper/logfile.log");
-  CErrorLog moved;
-  std::filesystem::remove_all(home_.root() + "/later");
-  EXPECT_EQ(moved.WriteRecord(4, 0, 0, "m", nullptr, 0), S_OK);
-  EXPECT_EQ(testing::FileMode(home_.root() + "/later/deeper"), 0700u);
-  EXPECT_EQ(HeaderOf(ReadBytes(home_.root() + "/later/deeper/logfile.log")).sequence, 1u);
 }
 
 TEST_F(ErrorLogTest, HeldFileDropsTheRecordSilently) {
@@ -302,16 +289,20 @@ TEST_F(ErrorLogTest, FourProcessesShareASmallRing) {
   };
   std::vector<pid_t> children;
   for (int writer = 0; writer < kWriters; ++writer) {
-    children.push_back(testing::Spawn([&, writer] {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
       CErrorLog log(nullptr, u"Writer", u"test", nullptr);
       for (int i = 0; i < kRecordsEach; ++i) {
         log.GetErrorWrite2Log(4, i, "proc" + std::to_string(writer), "Writer::Run", payload(writer, i));
       }
-      return 0;
-    }));
+      ::_exit(0);
+    }
+    children.push_back(pid);
   }
   for (const pid_t child : children) {
-    EXPECT_EQ(testing::WaitFor(child), 0);
+    int status = -1;
+    EXPECT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
   }
 
   ErrorLogReader reader;

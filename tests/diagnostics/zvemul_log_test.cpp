@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,6 +11,7 @@
 #include "diagnostics/error_log.h"
 #include "diagnostics/error_log_reader.h"
 #include "log_test_support.h"
+#include "platform/clocks.h"
 
 namespace zv {
 namespace {
@@ -30,8 +31,7 @@ struct Outcome {
 class ZvemulLogTest : public ::testing::Test {
  protected:
   ZvemulLogTest() {
-    testing::ManualClock clock;
-    clock.now = platform::LocalTime{2016, 3, 7, 14, 5, 9, 375, 1};
+    platform::ManualClock clock({2016, 3, 7, 14, 5, 9, 375, 0}, 0);
     CErrorLog log(nullptr, u"Taloon! Res", u"ZVEmul.ocx", nullptr);
     log.SetClock(&clock);
     log.GetErrorWrite2Log(4, 1, "Brimlux", "CBrimlux::InitRules", "BRIMLUX initialized successfully");
@@ -41,39 +41,13 @@ class ZvemulLogTest : public ::testing::Test {
 
   // Runs the program with `arguments` (paths from the temporary folder only).
   Outcome Run(const std::string& arguments) {
-    const std::string errors = home_.root() + "/stderr.txt";
-    const std::string command = std::string(kProgram) + " " + arguments + " 2>" + errors;
-    Outcome outcome;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-      return outcome;
-    }
-    std::string out;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-      out.append(buffer, n);
-    }
-    const int status = ::pclose(pipe);
-    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) {
-      outcome.lines.push_back(line);
-    }
-    outcome.errors = ReadBytes(errors);
+    const std::string out = home_.root() + "/stdout.txt";
+    const std::string err = home_.root() + "/stderr.txt";
+    const int status = std::system((std::string(kProgram) + " " + arguments + " >" + out + " 2>" + err).c_str());
+    Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}, ReadBytes(err)};
+    std::istringstream lines(ReadBytes(out));
+    for (std::string line; std::getline(lines, line);) outcome.lines.push_back(line);
     return outcome;
-  }
-
-  // The log with one 32-bit field of the record with sequence `sequence` changed.
-  void Damage(DWORD sequence, std::size_t field, DWORD value) {
-    ErrorLogReader reader;
-    ASSERT_EQ(reader.Load(home_.LogPath()), ErrorLogReader::LoadResult::kOk);
-    std::string bytes = ReadBytes(home_.LogPath());
-    for (const ErrorLogRecord& record : reader.Records().records) {
-      if (record.sequence == sequence) {
-        testing::PutU32At(bytes, record.offset + field, value);
-      }
-    }
-    WriteBytes(home_.LogPath(), bytes);
   }
 
   LogHome home_;
@@ -102,7 +76,11 @@ TEST_F(ZvemulLogTest, VerifyCountsRecordsAndReportsInconsistencies) {
   EXPECT_EQ(good.status, 0);
   EXPECT_EQ(good.lines, (std::vector<std::string>{"3 records, both chains consistent"}));
 
-  Damage(2, record_field::kSequence, 9);
+  ErrorLogReader reader;
+  ASSERT_EQ(reader.Load(home_.LogPath()), ErrorLogReader::LoadResult::kOk);
+  std::string bytes = ReadBytes(home_.LogPath());
+  testing::PutU32At(bytes, reader.Records().records.at(1).offset + record_field::kSequence, 9);  // record 2
+  WriteBytes(home_.LogPath(), bytes);
   const Outcome bad = Run("--verify " + home_.LogPath());
   EXPECT_EQ(bad.status, 1);
   ASSERT_FALSE(bad.lines.empty());

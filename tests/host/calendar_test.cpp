@@ -30,21 +30,17 @@ TEST(Calendar, WeekdaysAndText) {
 }
 
 TEST(Calendar, ReadingDayAndMonth) {
-  std::size_t pos = 1;
-  auto read = ReadDayMonth("A10JUNLONPAR", pos);
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->day, 10);
-  EXPECT_EQ(read->month, 6);
-  EXPECT_EQ(pos, 6u);
-  pos = 0;
-  read = ReadDayMonth("1FEB", pos);
-  ASSERT_TRUE(read);
-  EXPECT_EQ(read->day, 1);
-  EXPECT_EQ(pos, 4u);
-  for (const char* bad : {"JUN", "10JU", "10JUX", "123JUN", "", "10 JUN"}) {
-    pos = 0;
-    EXPECT_FALSE(ReadDayMonth(bad, pos)) << bad;
-    EXPECT_EQ(pos, 0u) << bad;
+  const struct {
+    const char* text;
+    std::size_t from, to;  // the position before and after; unchanged when nothing is read
+    int day, month;
+  } cases[] = {{"A10JUNLONPAR", 1, 6, 10, 6}, {"1FEB", 0, 4, 1, 2}, {"JUN", 0, 0, 0, 0},   {"10JU", 0, 0, 0, 0},
+               {"10JUX", 0, 0, 0, 0},         {"123JUN", 0, 0, 0, 0}, {"", 0, 0, 0, 0}, {"10 JUN", 0, 0, 0, 0}};
+  for (const auto& c : cases) {
+    std::size_t pos = c.from;
+    const auto read = ReadDayMonth(c.text, pos);
+    EXPECT_EQ(pos, c.to) << c.text;
+    EXPECT_EQ(read ? std::pair(read->day, read->month) : std::pair(0, 0), std::pair(c.day, c.month)) << c.text;
   }
 }
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/host_link.h"
 #include "host/screen_text.h"
-#include "platform/services.h"
 
 namespace zv::host::testing {
 
@@ -53,12 +53,12 @@ inline void ExpectWellFormed(std::string_view response, std::string_view entry) 
   }
 }
 
-class TickClock : public platform::Clock {
- public:
-  DWORD TickCount() override { return ticks; }
-  platform::LocalTime Now() override { return now; }
-  DWORD ticks = 0;
-  platform::LocalTime now;
-};
+// Answers as (session, response) pairs, to be compared whole.
+using Exchange = std::vector<std::pair<int, std::string>>;
+inline Exchange Pairs(const std::vector<HostAnswer>& answers) {
+  Exchange out;
+  for (const HostAnswer& a : answers) out.emplace_back(a.session, a.response);
+  return out;
+}
 
 }  // namespace zv::host::testing

@@ -17,10 +17,13 @@
 #include <thread>
 
 #include "host_test_support.h"
+#include "platform/clocks.h"
 
 namespace zv::host {
 namespace {
 
+using testing::Exchange;
+using testing::Pairs;
 using Answers = std::vector<HostAnswer>;
 using Steady = std::chrono::steady_clock;
 
@@ -83,29 +86,17 @@ class SubprocessLinkTest : public ::testing::Test {
   int scripts_ = 0;
 };
 
-TEST_F(SubprocessLinkTest, AnswersComeBackToTheirSessions) {
+TEST_F(SubprocessLinkTest, AnswersComeBackToTheirSessionsInTheCodePage) {
   SubprocessLink link(Script(kEchoScript));
   EXPECT_EQ(link.StatusText(), "ONLINE");
-  EXPECT_TRUE(link.Alive());
   EXPECT_GE(link.PollFd(), 0);
   EXPECT_TRUE(link.PollEvents() & POLLIN);
   link.Send(1, "HELLO");
-  link.Send(7, "A10JUN");
-  const Answers answers = DriveFor(link, 2);
-  ASSERT_EQ(answers.size(), 2u);
-  EXPECT_EQ(answers[0].session, 1);
-  EXPECT_EQ(answers[0].response, "\x11\x02GOT HELLO");
-  EXPECT_EQ(answers[1].session, 7);
-  EXPECT_EQ(answers[1].response, "\x11\x02GOT A10JUN");
+  link.Send(7, "FARE \xA3" "5 \x80 A\\B \x87");  // UTF-8 on the wire, Windows-1252 here
+  EXPECT_EQ(Pairs(DriveFor(link, 2)),
+            (Exchange{{1, "\x11\x02GOT HELLO"}, {7, "\x11\x02GOT FARE \xA3" "5 \x80 A\\B \x87"}}));
   EXPECT_EQ(link.StatusText(), "ONLINE");
-}
-
-TEST_F(SubprocessLinkTest, TextTravelsAsUtf8AndComesBackInTheCodePage) {
-  SubprocessLink link(Script(kEchoScript));
-  link.Send(2, "FARE \xA3" "5 \x80 A\\B \x87");
-  const Answers answers = DriveFor(link, 1);
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_EQ(answers[0].response, "\x11\x02GOT FARE \xA3" "5 \x80 A\\B \x87");
+  EXPECT_TRUE(link.Alive());
 }
 
 TEST_F(SubprocessLinkTest, MalformedLinesAreCountedAndSkipped) {
@@ -126,73 +117,52 @@ cat >/dev/null
   options.max_line_bytes = 1000;
   SubprocessLink link(options);
   link.Send(1, "HELLO");
-  const Answers answers = DriveFor(link, 2);
-  ASSERT_EQ(answers.size(), 2u);
-  EXPECT_EQ(answers[0].session, 9);  // answers nobody asked for are passed on
-  EXPECT_EQ(answers[0].response, "UNASKED");
-  EXPECT_EQ(answers[1].session, 1);
-  EXPECT_EQ(answers[1].response, "\x11\x02OK");
+  // Answers nobody asked for are passed on.
+  EXPECT_EQ(Pairs(DriveFor(link, 2)), (Exchange{{9, "UNASKED"}, {1, "\x11\x02OK"}}));
   EXPECT_EQ(link.bad_lines(), 6u);
   EXPECT_EQ(link.StatusText(), "ONLINE - 6 BAD LINES");
   EXPECT_TRUE(link.Alive());
 }
 
-TEST_F(SubprocessLinkTest, AChildThatExitsIsReportedAndItsEntriesAnswered) {
-  SubprocessLink link(Script("read -r a; read -r b; exit 3\n"));
-  const pid_t pid = link.pid();
-  link.Send(4, "FIRST");
-  link.Send(5, "SECOND");
-  const Answers answers = DriveUntilDown(link);
-  EXPECT_EQ(link.StatusText(), "DOWN: EXIT 3");
-  ASSERT_EQ(answers.size(), 2u);
-  EXPECT_EQ(answers[0].session, 4);
-  EXPECT_EQ(answers[0].response, LinkDownResponse());
-  EXPECT_EQ(answers[1].session, 5);
-  EXPECT_TRUE(Reaped(pid));
-  EXPECT_EQ(link.PollFd(), -1);
-
-  link.Send(6, "LATER");
-  EXPECT_EQ(link.PollTimeoutMs(), 0);
-  const Answers later = link.Poll();
-  ASSERT_EQ(later.size(), 1u);
-  EXPECT_EQ(later[0].session, 6);
-  EXPECT_EQ(later[0].response, LinkDownResponse());
-  EXPECT_EQ(link.PollTimeoutMs(), -1);
-}
-
-TEST_F(SubprocessLinkTest, AnswersWrittenJustBeforeTheExitStillCount) {
-  SubprocessLink link(Script(R"(read -r a; printf '{"session":1,"response":"LAST"}'; exit 0)"));
-  link.Send(1, "X");
-  const Answers answers = DriveUntilDown(link);
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_EQ(answers[0].response, "LAST");  // even without its newline
-  EXPECT_EQ(link.StatusText(), "DOWN: EXIT 0");
-}
-
-TEST_F(SubprocessLinkTest, AKilledChildIsReported) {
-  SubprocessLink link(SubprocessOptions{"read -r a; kill -9 $$", "", 4 << 20});
-  link.Send(1, "X");
-  DriveUntilDown(link);
-  EXPECT_EQ(link.StatusText(), "DOWN: SIGNAL 9");
-}
-
-TEST_F(SubprocessLinkTest, AChildThatClosesItsOutputIsStopped) {
-  SubprocessLink link(SubprocessOptions{"exec <&- >&-; sleep 30", "", 4 << 20});
-  const pid_t pid = link.pid();
-  const auto start = Steady::now();
-  DriveUntilDown(link);
-  EXPECT_EQ(link.StatusText(), "DOWN: OUTPUT CLOSED");
-  EXPECT_TRUE(Reaped(pid));
-  EXPECT_LT(Steady::now() - start, std::chrono::seconds(3));
+TEST_F(SubprocessLinkTest, AChildThatEndsIsReapedReportedAndItsEntriesAnswered) {
+  const std::string down = LinkDownResponse();
+  const struct {
+    SubprocessOptions options;
+    const char* status;
+    Exchange answers;
+  } cases[] = {
+      {Script("read -r a; read -r b; exit 3\n"), "DOWN: EXIT 3", {{1, down}, {2, down}}},
+      // An answer written just before the exit counts, even without its newline.
+      {Script(R"(read -r a; printf '{"session":1,"response":"LAST"}'; exit 0)"), "DOWN: EXIT 0",
+       {{1, "LAST"}, {2, down}}},
+      {{"read -r a; kill -9 $$", "", 4 << 20}, "DOWN: SIGNAL 9", {{1, down}, {2, down}}},
+      {{"exec <&- >&-; sleep 30", "", 4 << 20}, "DOWN: OUTPUT CLOSED", {{1, down}, {2, down}}},
+      {{"'" + dir_ + "/no-such-gateway'", "", 4 << 20}, "DOWN: EXIT 127", {{1, down}, {2, down}}},
+  };
+  for (const auto& c : cases) {
+    SubprocessLink link(c.options);
+    const pid_t pid = link.pid();
+    const auto start = Steady::now();
+    link.Send(1, "FIRST");
+    link.Send(2, "SECOND");
+    EXPECT_EQ(Pairs(DriveUntilDown(link)), c.answers) << c.status;
+    EXPECT_LT(Steady::now() - start, std::chrono::seconds(3));
+    EXPECT_EQ(link.StatusText(), c.status);
+    EXPECT_TRUE(Reaped(pid)) << c.status;
+    EXPECT_EQ(link.PollFd(), -1);
+    // Later entries are answered at the next poll.
+    link.Send(6, "LATER");
+    EXPECT_EQ(link.PollTimeoutMs(), 0);
+    EXPECT_EQ(Pairs(link.Poll()), (Exchange{{6, down}}));
+    EXPECT_EQ(link.PollTimeoutMs(), -1);
+  }
 }
 
 TEST_F(SubprocessLinkTest, AnExitIsSeenEvenWhenAGrandchildHoldsTheOutput) {
   const std::string pid_file = dir_ + "/sleeper.pid";
   SubprocessLink link(Script("sleep 30 &\necho $! > '" + pid_file + "'\nexit 4\n"));
-  const pid_t pid = link.pid();
   DriveUntilDown(link);
   EXPECT_EQ(link.StatusText(), "DOWN: EXIT 4");
-  EXPECT_TRUE(Reaped(pid));
   pid_t sleeper = 0;
   std::ifstream(pid_file) >> sleeper;
   ASSERT_GT(sleeper, 0);
@@ -211,9 +181,7 @@ TEST_F(SubprocessLinkTest, CloseStopsAStubbornChild) {
   EXPECT_EQ(link.StatusText(), "CLOSED");
   EXPECT_FALSE(link.Alive());
   EXPECT_TRUE(Reaped(pid));
-  const Answers answers = link.Poll();
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_EQ(answers[0].response, LinkDownResponse());
+  EXPECT_EQ(Pairs(link.Poll()), (Exchange{{1, LinkDownResponse()}}));
 }
 
 TEST_F(SubprocessLinkTest, AChildThatNeverReadsIsCutOff) {
@@ -231,35 +199,25 @@ TEST_F(SubprocessLinkTest, AChildThatNeverReadsIsCutOff) {
   for (const HostAnswer& answer : answers) EXPECT_EQ(answer.response, LinkDownResponse());
 }
 
-TEST_F(SubprocessLinkTest, ACommandThatCannotRun) {
-  SubprocessLink link(SubprocessOptions{"'" + dir_ + "/no-such-gateway'", "", 4 << 20});
-  DriveUntilDown(link);
-  EXPECT_EQ(link.StatusText(), "DOWN: EXIT 127");
-}
-
-TEST_F(SubprocessLinkTest, StandardErrorGoesWhereAsked) {
+TEST_F(SubprocessLinkTest, StandardErrorGoesWhereAskedAndTheCommandOptionChoosesIt) {
   SubprocessOptions options = Script("echo 'gateway trouble' >&2\nread -r a\n");
   options.stderr_path = dir_ + "/gateway.log";
-  SubprocessLink link(options);
-  link.Send(1, "X");
-  DriveUntilDown(link);
-  std::ifstream log(options.stderr_path);
+  {
+    SubprocessLink link(options);
+    link.Send(1, "X");
+    DriveUntilDown(link);
+  }
   std::string line;
-  std::getline(log, line);
+  std::getline(std::ifstream(options.stderr_path), line);
   EXPECT_EQ(line, "gateway trouble");
-}
 
-TEST_F(SubprocessLinkTest, ChosenByTheCommandOptionAndUsableSynchronously) {
-  testing::TickClock clock;
-  HostLinkOptions options;
-  options.kind = HostLinkOptions::Kind::kCommand;
-  options.command = Script(kEchoScript).command;
-  auto link = MakeHostLink(options, clock);
+  platform::ManualClock clock;
+  HostLinkOptions chosen;
+  chosen.kind = HostLinkOptions::Kind::kCommand;
+  chosen.command = Script(kEchoScript).command;
+  auto link = MakeHostLink(chosen, clock);
   EXPECT_EQ(link->StatusText(), "ONLINE");
-  const Answers answers = ExchangeNow(*link, 3, "PING", 5000);
-  ASSERT_EQ(answers.size(), 1u);
-  EXPECT_EQ(answers[0].session, 3);
-  EXPECT_EQ(answers[0].response, "\x11\x02GOT PING");
+  EXPECT_EQ(Pairs(ExchangeNow(*link, 3, "PING", 5000)), (Exchange{{3, "\x11\x02GOT PING"}}));
 }
 
 }  // namespace

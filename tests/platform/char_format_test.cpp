@@ -17,21 +17,6 @@ TEST(CharFormatRecords, MaskLimitsWhatChanges) {
   EXPECT_FALSE(f.underline);
 }
 
-TEST(CharFormatRecords, SixtyByteRecordNeverTouchesBackground) {
-  CharFormat f;
-  f.back_color = 0x00123456;
-  f.auto_back_color = false;
-  CHARFORMAT2A r;
-  r.cbSize = sizeof(CHARFORMATA);
-  r.dwMask = CFM_BACKCOLOR | CFM_CHARSET | CFM_COLOR;  // 0x4C000000
-  r.crBackColor = 0;
-  r.bCharSet = SYMBOL_CHARSET;
-  ApplyCharFormat(f, r);
-  EXPECT_EQ(f.back_color, 0x00123456u);
-  EXPECT_FALSE(f.auto_back_color);
-  EXPECT_EQ(f.charset, SYMBOL_CHARSET);
-}
-
 TEST(CharFormatRecords, RoundTripThroughRecord) {
   CharFormat f;
   f.color = 0x000000FF;

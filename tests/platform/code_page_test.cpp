@@ -25,39 +25,27 @@ TEST(CodePage, EveryByteSurvivesUtf16AndUtf8) {
   }
 }
 
-TEST(CodePage, KnownMappings) {
+TEST(CodePage, KnownMappingsUnrepresentableAndMalformedText) {
   EXPECT_EQ(Cp1252ToUnicode('\x80'), U'\u20AC');
   EXPECT_EQ(Cp1252ToUnicode('\x9F'), U'\u0178');
-  EXPECT_EQ(Cp1252ToUnicode('\xE9'), U'\u00E9');
   for (char undefined : {'\x81', '\x8D', '\x8F', '\x90', '\x9D'}) {
     EXPECT_EQ(Cp1252ToUnicode(undefined), static_cast<unsigned char>(undefined));
   }
-  EXPECT_EQ(Cp1252ToUtf8("\x80 caf\xE9"), "\xE2\x82\xAC caf\xC3\xA9");
-  EXPECT_EQ(Utf8ToCp1252("\xE2\x80\x9Cq\xE2\x80\x9D"), "\x93q\x94");
-}
-
-TEST(CodePage, UnrepresentableBecomesQuestionMark) {
   // C1 controls other than the five undefined bytes are taken by other characters.
-  EXPECT_EQ(UnicodeToCp1252(0x80), std::nullopt);
-  EXPECT_EQ(UnicodeToCp1252(0x9E), std::nullopt);
-  EXPECT_EQ(UnicodeToCp1252(0x0100), std::nullopt);
-  EXPECT_EQ(UnicodeToCp1252(0x10FFFF), std::nullopt);
-  EXPECT_EQ(UnicodeToCp1252(0x110000), std::nullopt);
-  EXPECT_EQ(Utf8ToCp1252("a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80" "c"), "a?b?c");  // CJK, emoji
-  EXPECT_EQ(Utf16ToCp1252(u"a\u4E2Db\U0001F600c"), "a?b?c");                // a pair is one '?'
-  EXPECT_EQ(Utf16ToCp1252(std::u16string{u'x', char16_t(0xD800)}), "x?");    // lone high surrogate
-  EXPECT_EQ(Utf16ToCp1252(std::u16string{char16_t(0xDC00), u'y'}), "?y");    // lone low surrogate
-}
-
-TEST(CodePage, MalformedUtf8IsReplacedPerMaximalSubpart) {
-  EXPECT_EQ(Utf8ToCp1252("\xC0\xAF"), "??");          // overlong: two bad bytes
-  EXPECT_EQ(Utf8ToCp1252("\xE0\x80\xAF"), "???");     // overlong three-byte form
-  EXPECT_EQ(Utf8ToCp1252("\xED\xA0\x80"), "???");     // encoded surrogate
-  EXPECT_EQ(Utf8ToCp1252("\xF4\x90\x80\x80"), "????");  // beyond U+10FFFF
-  EXPECT_EQ(Utf8ToCp1252("\xE2\x82"), "?");           // truncated: one replacement
-  EXPECT_EQ(Utf8ToCp1252("\xE2\x82x"), "?x");         // broken sequence keeps the next byte
-  EXPECT_EQ(Utf8ToCp1252("\x80\xBF\xFE\xFF"), "????");
-  EXPECT_EQ(Utf8ToCp1252(""), "");
+  for (const char32_t c : {0x80u, 0x9Eu, 0x0100u, 0x10FFFFu, 0x110000u}) {
+    EXPECT_EQ(UnicodeToCp1252(c), std::nullopt) << std::uint32_t{c};
+  }
+  EXPECT_EQ(Cp1252ToUtf8("\x80 caf\xE9"), "\xE2\x82\xAC caf\xC3\xA9");
+  EXPECT_EQ(Utf16ToCp1252(u"a\u4E2Db\U0001F600c"), "a?b?c");              // a pair is one '?'
+  EXPECT_EQ(Utf16ToCp1252(std::u16string{u'x', char16_t(0xD800)}), "x?");  // lone high surrogate
+  EXPECT_EQ(Utf16ToCp1252(std::u16string{char16_t(0xDC00), u'y'}), "?y");  // lone low surrogate
+  // UTF-8: one '?' per character that has none, and per maximal bad subpart
+  // (overlong forms, an encoded surrogate, beyond U+10FFFF, truncated).
+  const std::pair<const char*, const char*> utf8[] = {
+      {"\xE2\x80\x9Cq\xE2\x80\x9D", "\x93q\x94"}, {"a\xE4\xB8\xAD" "b\xF0\x9F\x98\x80" "c", "a?b?c"},
+      {"\xC0\xAF", "??"}, {"\xE0\x80\xAF", "???"}, {"\xED\xA0\x80", "???"}, {"\xF4\x90\x80\x80", "????"},
+      {"\xE2\x82", "?"}, {"\xE2\x82x", "?x"}, {"\x80\xBF\xFE\xFF", "????"}, {"", ""}};
+  for (const auto& [in, out] : utf8) EXPECT_EQ(Utf8ToCp1252(in), out) << in;
 }
 
 TEST(CodePage, DecodeAlwaysAdvances) {

@@ -34,33 +34,22 @@ class FontconfigCatalogTest : public ::testing::Test {
   static inline FontconfigCatalog* fonts_ = nullptr;
 };
 
-TEST_F(FontconfigCatalogTest, CourierNewIsPresentThroughItsMetricEquivalent) {
-  const auto face = fonts_->Find("Courier New");
-  ASSERT_TRUE(face.has_value()) << "fonts-liberation provides Liberation Mono";
-  EXPECT_EQ(face->face, "Courier New");
-  EXPECT_EQ(face->pitch_and_family, FIXED_PITCH | FF_MODERN);
-  EXPECT_EQ(face->charset, ANSI_CHARSET);
+TEST_F(FontconfigCatalogTest, InstalledFacesAndMetricEquivalentsButNoFallbacks) {
+  const auto courier = fonts_->Find("courier new");
+  ASSERT_TRUE(courier.has_value()) << "fonts-liberation provides Liberation Mono";
+  EXPECT_EQ(courier->face, "courier new") << "named as asked";
+  EXPECT_EQ(courier->pitch_and_family, FIXED_PITCH | FF_MODERN);
+  EXPECT_EQ(courier->charset, ANSI_CHARSET);
+  ASSERT_TRUE(fonts_->Find("Liberation Mono").has_value());
+  EXPECT_EQ(fonts_->Find("Liberation Mono")->pitch_and_family, FIXED_PITCH | FF_MODERN);
+  ASSERT_TRUE(fonts_->Find("Liberation Sans").has_value());
+  EXPECT_EQ(fonts_->Find("Liberation Sans")->pitch_and_family & 0x0F, VARIABLE_PITCH);
 
-  const auto lower = fonts_->Find("courier new");
-  ASSERT_TRUE(lower.has_value());
-  EXPECT_EQ(lower->face, "courier new");
-}
-
-TEST_F(FontconfigCatalogTest, InstalledFamiliesAndTheirPitch) {
-  const auto mono = fonts_->Find("Liberation Mono");
-  ASSERT_TRUE(mono.has_value());
-  EXPECT_EQ(mono->pitch_and_family, FIXED_PITCH | FF_MODERN);
-  const auto sans = fonts_->Find("Liberation Sans");
-  ASSERT_TRUE(sans.has_value());
-  EXPECT_EQ(sans->pitch_and_family & 0x0F, VARIABLE_PITCH);
-}
-
-TEST_F(FontconfigCatalogTest, FallbacksDoNotCountAsTheFace) {
-  EXPECT_FALSE(fonts_->Find("ZELVANTA Default").has_value());
-  EXPECT_FALSE(fonts_->Find("No Such Face Anywhere").has_value());
-  EXPECT_FALSE(fonts_->Find("monospace").has_value()) << "a generic name is no face";
-  EXPECT_FALSE(fonts_->Find("").has_value());
-  EXPECT_FALSE(fonts_->Find(std::string(40, 'A')).has_value()) << "longer than a face name can be";
+  // "monospace" is a generic name; 40 characters are longer than a face name can be.
+  for (const std::string& face : {std::string("ZELVANTA Default"), std::string("No Such Face Anywhere"),
+                                  std::string("monospace"), std::string(), std::string(40, 'A')}) {
+    EXPECT_FALSE(fonts_->Find(face).has_value()) << face;
+  }
 }
 
 }  // namespace

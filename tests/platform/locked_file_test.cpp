@@ -58,54 +58,38 @@ class LockedFileTest : public ::testing::Test {
   std::string path_;
 };
 
-TEST_F(LockedFileTest, CreatesPrivateFileHeldAgainstOtherOpensInThisProcess) {
+TEST_F(LockedFileTest, CreatesAPrivateFileHeldAgainstOtherOpensHereAndElsewhere) {
   LockedFile first;
   ASSERT_EQ(first.Open(path_), OpenStatus::kOpened);
   struct stat st {};
   ASSERT_EQ(::stat(path_.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
-
+  const auto child_open = [this] {
+    return static_cast<OpenStatus>(InChild([this] { return static_cast<int>(LockedFile().Open(path_)); }));
+  };
   LockedFile second;
   EXPECT_EQ(second.Open(path_), OpenStatus::kBusy);
   EXPECT_FALSE(second.IsOpen());
+  EXPECT_EQ(child_open(), OpenStatus::kBusy);
   LockedFile moved(std::move(first));  // the lock moves with the file
   EXPECT_EQ(second.Open(path_), OpenStatus::kBusy);
   moved.Close();
+  EXPECT_EQ(child_open(), OpenStatus::kOpened);
   EXPECT_EQ(second.Open(path_), OpenStatus::kOpened);
 }
 
-TEST_F(LockedFileTest, HeldAgainstOtherProcesses) {
-  LockedFile holder;
-  ASSERT_EQ(holder.Open(path_), OpenStatus::kOpened);
-  const auto child_open = [this] {
-    return InChild([this] {
-      LockedFile file;
-      return static_cast<int>(file.Open(path_));
-    });
-  };
-  EXPECT_EQ(child_open(), static_cast<int>(OpenStatus::kBusy));
-  holder.Close();
-  EXPECT_EQ(child_open(), static_cast<int>(OpenStatus::kOpened));
-}
-
 TEST_F(LockedFileTest, RefusesLinksAndWhatIsNotARegularFile) {
-  const std::string target = dir_ + "/target";
-  std::ofstream(target) << "keep";
-  const std::string link = dir_ + "/link";
-  ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+  std::ofstream(dir_ + "/target") << "keep";
+  ASSERT_EQ(::symlink((dir_ + "/target").c_str(), (dir_ + "/link").c_str()), 0);
+  ASSERT_EQ(::symlink((dir_ + "/nowhere").c_str(), (dir_ + "/dangling").c_str()), 0);
+  ASSERT_EQ(::mkfifo((dir_ + "/fifo").c_str(), 0600), 0);
   LockedFile file;
-  EXPECT_EQ(file.Open(link), OpenStatus::kFailed);
+  EXPECT_EQ(file.Open(dir_ + "/link"), OpenStatus::kFailed);
   EXPECT_EQ(file.LastError(), ELOOP);
-
-  const std::string dangling = dir_ + "/dangling";
-  ASSERT_EQ(::symlink((dir_ + "/nowhere").c_str(), dangling.c_str()), 0);
-  EXPECT_EQ(file.Open(dangling), OpenStatus::kFailed);
-  EXPECT_NE(::access((dir_ + "/nowhere").c_str(), F_OK), 0);
-
-  const std::string fifo = dir_ + "/fifo";
-  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-  EXPECT_EQ(file.Open(fifo), OpenStatus::kFailed);
-  EXPECT_EQ(file.Open(dir_), OpenStatus::kFailed);
+  for (const std::string& path : {dir_ + "/dangling", dir_ + "/fifo", dir_}) {
+    EXPECT_EQ(file.Open(path), OpenStatus::kFailed) << path;
+  }
+  EXPECT_NE(::access((dir_ + "/nowhere").c_str(), F_OK), 0) << "a dangling link is not followed";
   EXPECT_EQ(file.Open(dir_ + "/no/such/folder"), OpenStatus::kMissingFolder);
   EXPECT_FALSE(file.IsOpen());
 }

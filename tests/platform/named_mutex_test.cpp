@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -16,51 +17,45 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr char kName[] = "Brimlux Map Mutex";
 
-// A second process that takes the mutex, reports it on a pipe, then waits
-// for one byte from the test: 'r' releases and exits, 'd' exits holding it.
+// A second process that takes the mutex and says so on a pipe, then waits for
+// one byte from the test: 'r' releases and exits, 'd' exits holding it.
 class OtherProcess {
  public:
   explicit OtherProcess(const char* name) {
-    int to_child[2];
-    int to_parent[2];
-    if (pipe(to_child) != 0 || pipe(to_parent) != 0) return;
+    int down[2];
+    int up[2];
+    if (pipe(down) != 0 || pipe(up) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
-      close(to_child[1]);
-      close(to_parent[0]);
       auto mutex = NamedMutex::Create(name);
       const char taken = mutex && mutex->Wait(5000) == WAIT_OBJECT_0 ? 'y' : 'n';
-      if (write(to_parent[1], &taken, 1) != 1) _exit(2);
       char order = 'd';
-      if (read(to_child[0], &order, 1) != 1) _exit(3);
-      if (order == 'r') mutex->Release();
+      if (write(up[1], &taken, 1) == 1 && read(down[0], &order, 1) == 1 && order == 'r') mutex->Release();
       _exit(0);  // without running destructors: like a crash when holding it
     }
-    close(to_child[0]);
-    close(to_parent[1]);
-    to_child_ = to_child[1];
-    from_child_ = to_parent[0];
+    close(down[0]);
+    close(up[1]);
+    to_child_ = down[1];
+    from_child_ = up[0];
   }
   OtherProcess(const OtherProcess&) = delete;
   OtherProcess& operator=(const OtherProcess&) = delete;
   ~OtherProcess() {
-    Order('d');
-    if (to_child_ >= 0) close(to_child_);
+    Finish('d');
     if (from_child_ >= 0) close(from_child_);
-    if (pid_ > 0) waitpid(pid_, nullptr, 0);
   }
 
   bool TookIt() {
     char taken = 'n';
     return from_child_ >= 0 && read(from_child_, &taken, 1) == 1 && taken == 'y';
   }
-  void Order(char order) {
-    if (to_child_ >= 0 && write(to_child_, &order, 1) == 1) {
+  // Sends the order (once) and waits for the child to end.
+  void Finish(char order) {
+    if (to_child_ >= 0) {
+      if (write(to_child_, &order, 1) != 1) ADD_FAILURE() << "order not sent";
       close(to_child_);
       to_child_ = -1;
     }
-  }
-  void Join() {
     if (pid_ > 0) waitpid(pid_, nullptr, 0);
     pid_ = -1;
   }
@@ -90,27 +85,18 @@ TEST_F(NamedMutexTest, RecursiveForItsOwnerAndReleasedOnlyByIt) {
   });
   other.join();
 
-  EXPECT_TRUE(mutex->Release());
-  EXPECT_TRUE(same->Release());
-  EXPECT_FALSE(mutex->Release());
-
-  std::thread after([&] {
-    EXPECT_EQ(mutex->Wait(1000), WAIT_OBJECT_0);
-    EXPECT_TRUE(mutex->Release());
-  });
-  after.join();
-}
-
-TEST_F(NamedMutexTest, AWaitingThreadGetsItWhenTheOwnerReleases) {
-  auto mutex = NamedMutex::Create(kName);
-  ASSERT_EQ(mutex->Wait(0), WAIT_OBJECT_0);
-  DWORD result = WAIT_FAILED;
+  // A waiting thread gets it when the owner's last hold is released.
+  std::atomic<DWORD> result = WAIT_FAILED;
   std::thread waiter([&] {
     result = mutex->Wait(5000);
-    mutex->Release();
+    EXPECT_TRUE(mutex->Release());
   });
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  mutex->Release();
+  EXPECT_TRUE(mutex->Release());
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(result, WAIT_FAILED) << "still held once";
+  EXPECT_TRUE(same->Release());
+  EXPECT_FALSE(mutex->Release());
   waiter.join();
   EXPECT_EQ(result, WAIT_OBJECT_0);
 }
@@ -126,8 +112,7 @@ TEST_F(NamedMutexTest, TimesOutWhileAnotherProcessOwnsIt) {
   EXPECT_LT(waited, std::chrono::seconds(2));
   EXPECT_EQ(mutex->Wait(0), WAIT_TIMEOUT);
 
-  other.Order('r');
-  other.Join();
+  other.Finish('r');
   EXPECT_EQ(mutex->Wait(1000), WAIT_OBJECT_0);  // released properly: not abandoned
   EXPECT_TRUE(mutex->Release());
 }
@@ -136,8 +121,7 @@ TEST_F(NamedMutexTest, AnOwnerThatDiesLeavesItAbandoned) {
   {
     OtherProcess other(kName);
     ASSERT_TRUE(other.TookIt());
-    other.Order('d');
-    other.Join();
+    other.Finish('d');
   }
   auto mutex = NamedMutex::Create(kName);
   EXPECT_EQ(mutex->Wait(1000), WAIT_ABANDONED);
@@ -154,7 +138,7 @@ TEST_F(NamedMutexTest, AWaiterLearnsOfTheDeathWhileWaiting) {
   auto mutex = NamedMutex::Create(kName);
   std::thread killer([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    other.Order('d');
+    other.Finish('d');
   });
   EXPECT_EQ(mutex->Wait(5000), WAIT_ABANDONED);
   killer.join();

@@ -62,29 +62,22 @@ void ExpectSame(const FormattedText& a, const FormattedText& b) {
   }
 }
 
-TEST(RtfRoundTrip, ParagraphsBreaksTabsAndEscapes) {
-  const FormattedText t = Plain("a\\b{c}d\te\rsecond\nthird \t\r\r\\{}\\ x");
-  const std::string rtf = WriteRtf(t);
-  ExpectSame(ReadFull(rtf), t);
-  // The marked break is the only way to a '\n'.
-  EXPECT_NE(rtf.find("{\\*\\zvbrk}\\par\r\n"), std::string::npos);
-}
-
-TEST(RtfRoundTrip, EveryByteFromOneUp) {
+TEST(RtfRoundTrip, EscapesEveryByteAndSpacesAfterControls) {
   std::string all;
   for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
-  const FormattedText t = Plain(all + all);
-  const std::string rtf = WriteRtf(t);
-  ExpectSame(ReadFull(rtf), t);
-  for (unsigned char c : rtf) EXPECT_LT(c, 0x80) << "written RTF is 7-bit";
-}
-
-TEST(RtfRoundTrip, LeadingAndDoubledSpacesAfterControls) {
-  // A space after a control word is its delimiter; text spaces must survive.
   CharFormat bold;
   bold.bold = true;
-  const FormattedText t = Make({{" a", CharFormat{}}, {"  b", bold}, {"\t 1", CharFormat{}}, {"-2", bold}, {" ", {}}});
-  ExpectSame(ReadFull(WriteRtf(t)), t);
+  // A space after a control word is its delimiter; text spaces must survive.
+  const FormattedText cases[] = {
+      Plain("a\\b{c}d\te\rsecond\nthird \t\r\r\\{}\\ x"), Plain(all + all),
+      Make({{" a", CharFormat{}}, {"  b", bold}, {"\t 1", CharFormat{}}, {"-2", bold}, {" ", {}}})};
+  for (const FormattedText& t : cases) {
+    const std::string rtf = WriteRtf(t);
+    ExpectSame(ReadFull(rtf), t);
+    for (unsigned char c : rtf) ASSERT_LT(c, 0x80) << "written RTF is 7-bit";
+  }
+  // The marked break is the only way to a '\n'.
+  EXPECT_NE(WriteRtf(cases[0]).find("{\\*\\zvbrk}\\par\r\n"), std::string::npos);
 }
 
 CharFormat RandomFormat(std::mt19937& rng) {
@@ -159,13 +152,10 @@ TEST(RtfDocument, EndsWithFinalMarkAndCutsCleanlyForInsertion) {
   }
 }
 
-TEST(RtfDocument, EmptyTextAndFinalFormat) {
-  FormattedText t;
-  EXPECT_EQ(ReadFull(WriteRtf(t)).text, "");
-  // A last run without text still gives the format of the final mark.
+TEST(RtfDocument, ARunWithoutTextGivesTheFinalFormat) {
   CharFormat blue = Colored(RGB(0, 0, 255));
   blue.bold = true;
-  t = Make({{"ab", CharFormat{}}});
+  FormattedText t = Make({{"ab", CharFormat{}}});
   t.runs.push_back({0, blue});
   FormattedText out;
   CharFormat end;
@@ -270,15 +260,16 @@ TEST(RtfReader, GroupsRestoreFormatsAndPlainReturnsToBase) {
 }
 
 TEST(RtfReader, DefaultFontAndFontTableVariants) {
-  // Flat table, panose group inside an entry, a missing ';', \deff.
+  // Flat table, panose group inside an entry, a missing ';', \deff, a face
+  // longer than the record holds.
   const std::string rtf =
       "{\\rtf1\\deff1{\\fonttbl\\f0\\fnil Flat;\\f1\\froman{\\*\\panose 02020603050405020304}Times New Roman;"
-      "{\\f2\\fswiss\\fcharset238 NoSemicolon}}"
-      "a\\f0 b\\f2 c\\f9 d\\plain e}";
+      "{\\f2\\fswiss\\fcharset238 NoSemicolon}{\\f3 " + std::string(100, 'F') + ";}}"
+      "a\\f0 b\\f2 c\\f9 d\\plain e\\f3 f}";
   CharFormat base;
   const FormattedText out = ReadInsert(rtf, base);
-  EXPECT_EQ(out.text, "abcde");
-  ASSERT_EQ(out.runs.size(), 5u);
+  EXPECT_EQ(out.text, "abcdef");
+  ASSERT_EQ(out.runs.size(), 6u);
   EXPECT_EQ(out.runs[0].format.face, "Times New Roman");
   EXPECT_EQ(out.runs[0].format.pitch_and_family, FF_ROMAN);
   EXPECT_EQ(out.runs[1].format.face, "Flat");
@@ -286,13 +277,7 @@ TEST(RtfReader, DefaultFontAndFontTableVariants) {
   EXPECT_EQ(out.runs[2].format.charset, 238);
   EXPECT_EQ(out.runs[3].format.face, base.face);  // \f9 is not in the table
   EXPECT_EQ(out.runs[4].format.face, "Times New Roman");
-}
-
-TEST(RtfReader, LongFaceNamesAreCutToTheRecordSize) {
-  const std::string face(100, 'F');
-  const FormattedText out = ReadInsert("{\\rtf1{\\fonttbl{\\f0 " + face + ";}}\\f0 x}");
-  ASSERT_EQ(out.runs.size(), 1u);
-  EXPECT_EQ(out.runs[0].format.face, std::string(31, 'F'));
+  EXPECT_EQ(out.runs[5].format.face, std::string(31, 'F'));
 }
 
 TEST(RtfReader, ColorTableWithoutAutoEntryAndBackgrounds) {
@@ -325,67 +310,64 @@ TEST(RtfReader, UnderlineStyles) {
   EXPECT_EQ(out.runs[3].length, 2u);
 }
 
-TEST(RtfReader, UnicodeAndFallbackCharacters) {
-  EXPECT_EQ(ReadInsert("{\\rtf1\\u8364?\\u233\\'e9x}").text, "\x80\xE9x");
-  EXPECT_EQ(ReadInsert("{\\rtf1\\uc2\\u20013\\'d6\\'d0y\\uc0\\u8220 z}").text, "?y\x93z");
-  EXPECT_EQ(ReadInsert("{\\rtf1\\uc1\\u8220\\ldblquote q}").text, "\x93q");
-  EXPECT_EQ(ReadInsert("{\\rtf1\\u-10179?\\u-8704?!}").text, "?!");  // a surrogate pair is one character
-  EXPECT_EQ(ReadInsert("{\\rtf1\\u-3913?}").text, "?");             // negative means +65536
-  // The skip count belongs to the group and a brace ends the skipping.
-  EXPECT_EQ(ReadInsert("{\\rtf1{\\uc3 \\u8364}abc}").text, "\x80" "abc");
+TEST(RtfReader, TextOfCharactersWordsAndDestinations) {
+  struct Case {
+    const char* rtf;
+    const char* text;
+    bool full = false;  // read with the final-mark option
+  };
+  const Case cases[] = {
+      // Unicode and the fallback characters after it.
+      {"{\\rtf1\\u8364?\\u233\\'e9x}", "\x80\xE9x"},
+      {"{\\rtf1\\uc2\\u20013\\'d6\\'d0y\\uc0\\u8220 z}", "?y\x93z"},
+      {"{\\rtf1\\uc1\\u8220\\ldblquote q}", "\x93q"},
+      {"{\\rtf1\\u-10179?\\u-8704?!}", "?!"},  // a surrogate pair is one character
+      {"{\\rtf1\\u-3913?}", "?"},              // negative means +65536
+      {"{\\rtf1{\\uc3 \\u8364}abc}", "\x80" "abc"},  // the skip count is the group's; a brace ends skipping
+      // Symbols and special words.
+      {"{\\rtf1 a\\~b\\-c\\_d\\emdash\\endash\\lquote\\rquote\\bullet e}", "a\xA0" "bc-d\x97\x96\x91\x92\x95" "e"},
+      {"{\\rtf1 a\\line b\\\r\nc\\\nd\\page e\\sect f}", "a\rb\rc\rd\re\rf"},
+      {"{\\rtf1 a\tb\r\nc\x01\x1F\x7F\xE9}", "a\tbc\x7F\xE9"},
+      {"{\\rtf1 a\\cell b\\cell\\row c}", "a\tb\t\rc"},
+      {"{\\rtf1 \\'0d\\'0a\\'00\\'01}", "\r\x01"},
+      // Destinations and unknown words are skipped.
+      {"{\\rtf1\\ansi{\\info{\\title Secret}{\\author Me}}{\\stylesheet{\\s0 Normal;}}"
+       "{\\*\\unknown {nested {deep}} \\} \\{ text}a\\foo123 b\\foo-5 c\\bar d"
+       "{\\pict\\wmetafile8 0102ff{}\\bin4 }}}}}e"
+       "{\\*\\panose 0}{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt link}}"
+       "{\\header H}{\\footnote F}\\upr{A}{\\*\\ud{U}}}",
+       "abcdelinkA"},
+      // The break marker marks only the next paragraph end.
+      {"{\\rtf1 a{\\*\\zvbrk}\\par b\\par}", "a\nb\r"},
+      {"{\\rtf1 a{\\*\\zvbrk}x\\par}", "ax\r"},     // text in between cancels it
+      {"{\\rtf1 a{\\*\\zvbrkx}\\par}", "a\r"},      // another word
+      {"{\\rtf1 a{\\*\\zvbrk}\\line b}", "a\rb"},   // \line is an ordinary end
+      {"{\\rtf1 a\\'0a\\u10?b}", "ab"},             // no other way to '\n'
+      // The document's limits: nothing after its closing brace, a cut one keeps what it had.
+      {" \r\n\t{\\rtf1 a}", "a"},
+      {"{\\rtf1 a}b}{c", "a"},
+      {"{\\rtf1 a{\\b b", "ab"},
+      // The final-mark option drops only a trailing paragraph end.
+      {"{\\rtf1 a\\par b}", "a\rb", true},
+      {"{\\rtf1 a\\par}", "a", true},
+      {"{\\rtf1 a\\par\\par}", "a\r", true},
+      {"{\\rtf1 \\par}", "", true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ((c.full ? ReadFull(c.rtf) : ReadInsert(c.rtf)).text, c.text) << c.rtf;
+  }
+  EXPECT_TRUE(ReadFull("{\\rtf1 \\b\\par}").runs.empty());
 }
 
-TEST(RtfReader, SymbolsAndSpecialWords) {
-  EXPECT_EQ(ReadInsert("{\\rtf1 a\\~b\\-c\\_d\\emdash\\endash\\lquote\\rquote\\bullet e}").text,
-            "a\xA0" "bc-d\x97\x96\x91\x92\x95" "e");
-  EXPECT_EQ(ReadInsert("{\\rtf1 a\\line b\\\r\nc\\\nd\\page e\\sect f}").text, "a\rb\rc\rd\re\rf");
-  EXPECT_EQ(ReadInsert("{\\rtf1 a\tb\r\nc\x01\x1F\x7F\xE9}").text, "a\tbc\x7F\xE9");
-  EXPECT_EQ(ReadInsert("{\\rtf1 a\\cell b\\cell\\row c}").text, "a\tb\t\rc");
-  EXPECT_EQ(ReadInsert("{\\rtf1 \\'0d\\'0a\\'00\\'01}").text, "\r\x01");
-}
-
-TEST(RtfReader, DestinationsAndUnknownWordsAreSkipped) {
-  const std::string rtf =
-      "{\\rtf1\\ansi{\\info{\\title Secret}{\\author Me}}{\\stylesheet{\\s0 Normal;}}"
-      "{\\*\\unknown {nested {deep}} \\} \\{ text}a\\foo123 b\\foo-5 c\\bar d"
-      "{\\pict\\wmetafile8 0102ff{}\\bin4 }}}}}e"
-      "{\\*\\panose 0}{\\field{\\*\\fldinst HYPERLINK x}{\\fldrslt link}}"
-      "{\\header H}{\\footnote F}\\upr{A}{\\*\\ud{U}}}";
-  EXPECT_EQ(ReadInsert(rtf).text, "abcdelinkA");
-}
-
-TEST(RtfReader, BreakMarkerOnlyMarksTheNextParagraphEnd) {
-  EXPECT_EQ(ReadInsert("{\\rtf1 a{\\*\\zvbrk}\\par b\\par}").text, "a\nb\r");
-  EXPECT_EQ(ReadInsert("{\\rtf1 a{\\*\\zvbrk}x\\par}").text, "ax\r");         // text in between cancels it
-  EXPECT_EQ(ReadInsert("{\\rtf1 a{\\*\\zvbrkx}\\par}").text, "a\r");          // another word
-  EXPECT_EQ(ReadInsert("{\\rtf1 a{\\*\\zvbrk}\\line b}").text, "a\rb");       // \line is an ordinary end
-  EXPECT_EQ(ReadInsert("{\\rtf1 a\\'0a\\u10?b}").text, "ab");                 // no other way to '\n'
-}
-
-TEST(RtfReader, NotRtfAndDocumentLimits) {
+TEST(RtfReader, NotRtfIsRefusedAndEmptiesTheOutput) {
   FormattedText out;
   out.text = "old";
-  EXPECT_FALSE(ReadRtf("plain text", CharFormat{}, out));
-  EXPECT_TRUE(out.text.empty());
-  EXPECT_TRUE(out.runs.empty());
-  EXPECT_FALSE(ReadRtf("", CharFormat{}, out));
-  EXPECT_FALSE(ReadRtf("{\\rt", CharFormat{}, out));
-  EXPECT_FALSE(ReadRtf("x{\\rtf1 a}", CharFormat{}, out));
-  EXPECT_TRUE(ReadRtf(" \r\n\t{\\rtf1 a}", CharFormat{}, out));
-  EXPECT_EQ(out.text, "a");
-  // Nothing after the document's closing brace is read.
-  EXPECT_EQ(ReadInsert("{\\rtf1 a}b}{c").text, "a");
-  // A document cut short keeps what it had.
-  EXPECT_EQ(ReadInsert("{\\rtf1 a{\\b b").text, "ab");
-}
-
-TEST(RtfReader, FinalMarkOptionDropsOnlyATrailingParagraphEnd) {
-  EXPECT_EQ(ReadFull("{\\rtf1 a\\par b}").text, "a\rb");
-  EXPECT_EQ(ReadFull("{\\rtf1 a\\par}").text, "a");
-  EXPECT_EQ(ReadFull("{\\rtf1 a\\par\\par}").text, "a\r");
-  EXPECT_EQ(ReadFull("{\\rtf1 \\par}").text, "");
-  const FormattedText out = ReadFull("{\\rtf1 \\b\\par}");
-  EXPECT_TRUE(out.runs.empty());
+  out.runs = {{3, CharFormat{}}};
+  for (const char* input : {"plain text", "", "{\\rt", "x{\\rtf1 a}"}) {
+    EXPECT_FALSE(ReadRtf(input, CharFormat{}, out)) << input;
+    EXPECT_TRUE(out.text.empty());
+    EXPECT_TRUE(out.runs.empty());
+  }
 }
 
 // ---- Other readers ---------------------------------------------------------------
