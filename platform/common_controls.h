@@ -1,13 +1,16 @@
-// The two common controls the control shows: a status bar of parts and a
-// strip of tabs. They keep their state and ask for drawing when it changes;
-// containers draw them from what they report.
+// The common controls the control shows: a status bar of parts, a strip of
+// tabs and a push button. They keep their state and ask for drawing when it
+// changes; containers draw them from what they report.
 #pragma once
 
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/device_context.h"
+#include "platform/resources.h"
 #include "platform/window.h"
 
 namespace zv::platform {
@@ -35,7 +38,17 @@ class StatusBarWindow : public Window {
 };
 
 // A tab strip: items with texts, one selected item (or none), and any
-// number of highlighted items.
+// number of highlighted items. Items lie side by side from the left edge,
+// all of one size: an equal share of the control's width and its full
+// height unless SetItemSize says otherwise.
+//
+// A click on an item selects it: TCN_SELCHANGING goes to the parent (an
+// answer of TRUE keeps the selection), then TCN_SELCHANGE; releasing the
+// button sends NM_CLICK. Notifications are WM_NOTIFY with an NMHDR.
+//
+// With TCS_OWNERDRAWFIXED the parent draws the items: DrawItems sends it
+// WM_DRAWITEM for each item (ODA_DRAWENTIRE, ODS_SELECTED for the selected
+// one) with a recording device context in the button colours.
 class TabControlWindow : public Window {
  public:
   // Inserts an item before `index` (at the end when past it); returns its
@@ -53,15 +66,48 @@ class TabControlWindow : public Window {
   bool HighlightItem(int index, bool highlight);
   bool IsHighlighted(int index) const;
 
+  // Width and height of every item; 0 for either goes back to the default.
+  void SetItemSize(int width, int height);
+  // In the control's client coordinates; empty for an item that does not exist.
+  RECT ItemRect(int index) const;
+  // The item at a point of the client area; -1 for none.
+  int HitTest(POINT point) const;
+
+  // What the parent drew for each item, in client coordinates; empty lists
+  // when the items are not owner-drawn.
+  std::vector<std::vector<DeviceContext::TextRun>> DrawItems();
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
  private:
   struct Item {
     std::string text;
     bool highlighted = false;
   };
   bool Exists(int index) const { return index >= 0 && index < item_count(); }
+  LRESULT Notify(UINT code);
+  void OnLButtonDown(POINT point);
 
   std::vector<Item> items_;
   int selected_ = -1;
+  SIZE item_size_;
+};
+
+// A push button, with a text and optionally an icon (BS_ICON buttons show
+// the icon). A press and release of the left button over it sends
+// WM_COMMAND with BN_CLICKED to the parent.
+class ButtonWindow : public Window {
+ public:
+  void SetIcon(std::optional<Icon> icon);
+  const std::optional<Icon>& icon() const { return icon_; }
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  std::optional<Icon> icon_;
+  bool pressed_ = false;
 };
 
 }  // namespace zv::platform

@@ -45,6 +45,7 @@ constexpr LPARAM MAKELPARAM(WORD lo, WORD hi) {
 struct POINT {
   LONG x = 0;
   LONG y = 0;
+  friend bool operator==(const POINT&, const POINT&) = default;
 };
 struct SIZE {
   LONG cx = 0;
@@ -535,3 +536,57 @@ inline constexpr DWORD OLEMISC_CANTLINKINSIDE = 0x00000010;
 inline constexpr DWORD OLEMISC_INSIDEOUT = 0x00000080;
 inline constexpr DWORD OLEMISC_ACTIVATEWHENVISIBLE = 0x00000100;
 inline constexpr DWORD OLEMISC_SETCLIENTSITEFIRST = 0x00020000;
+
+// ---- Common controls, buttons and owner drawing ------------------------------------------------
+namespace zv::platform {
+class DeviceContext;
+}
+// A device context is the drawing surface a window hands to owner drawing.
+using HDC = zv::platform::DeviceContext*;
+
+constexpr WPARAM MAKEWPARAM(WORD lo, WORD hi) {
+  return static_cast<WPARAM>(static_cast<DWORD>(lo) | (static_cast<DWORD>(hi) << 16));
+}
+
+inline constexpr UINT WM_DRAWITEM = 0x002B;
+
+// WM_NOTIFY header; codes are negative numbers carried in a UINT.
+struct NMHDR {
+  HWND hwndFrom = 0;
+  UINT_PTR idFrom = 0;
+  UINT code = 0;
+};
+inline constexpr UINT NM_CLICK = static_cast<UINT>(-2);
+inline constexpr UINT TCN_SELCHANGE = static_cast<UINT>(-551);
+inline constexpr UINT TCN_SELCHANGING = static_cast<UINT>(-552);
+
+// Tab control styles.
+inline constexpr DWORD TCS_FIXEDWIDTH = 0x0400;
+inline constexpr DWORD TCS_OWNERDRAWFIXED = 0x2000;
+
+// Buttons.
+inline constexpr DWORD BS_ICON = 0x00000040;
+inline constexpr WORD BN_CLICKED = 0;
+
+// Owner drawing (WM_DRAWITEM).
+inline constexpr UINT ODT_TAB = 101;
+inline constexpr UINT ODA_DRAWENTIRE = 0x0001;
+inline constexpr UINT ODA_SELECT = 0x0002;
+inline constexpr UINT ODA_FOCUS = 0x0004;
+inline constexpr UINT ODS_SELECTED = 0x0001;
+inline constexpr UINT ODS_FOCUS = 0x0010;
+struct DRAWITEMSTRUCT {
+  UINT CtlType = 0;
+  UINT CtlID = 0;
+  UINT itemID = 0;
+  UINT itemAction = 0;
+  UINT itemState = 0;
+  HWND hwndItem = 0;
+  HDC hDC = nullptr;
+  RECT rcItem;
+  UINT_PTR itemData = 0;
+};
+
+// Background modes of text output.
+inline constexpr int TRANSPARENT = 1;
+inline constexpr int OPAQUE = 2;
