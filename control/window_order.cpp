@@ -24,6 +24,36 @@ void CWindowOrder::Unhide(int n) {
   if (bool* flag = HiddenFlag(n)) *flag = false;
 }
 
+int CWindowOrder::PickReplacement(int n, int& out) {
+  out = 0;
+  if (m_order.empty()) return 0;
+  if (HiddenFlag(n) == nullptr) return m_order.front();
+  m_order.remove(n);
+  m_order.push_back(n);
+  const bool odd = n % 2 != 0;
+  if ((odd && m_lastTouched == n) || (!odd && m_lastEven == n)) {
+    int first_met = 0;
+    for (int w : m_order) {
+      if (w == n || (w % 2 != 0) != odd) continue;
+      if (first_met == 0) first_met = w;
+      if (!IsHidden(w)) {
+        out = w;
+        break;
+      }
+    }
+    if (out == 0) out = first_met;
+  }
+  return m_order.front();
+}
+
+int CWindowOrder::Hide(int n, int& out) {
+  bool* flag = HiddenFlag(n);
+  if (flag == nullptr || *flag) return 0;
+  const int front = PickReplacement(n, out);
+  *flag = true;
+  return front;
+}
+
 bool* CWindowOrder::HiddenFlag(int n) {
   return const_cast<bool*>(static_cast<const CWindowOrder*>(this)->HiddenFlag(n));
 }

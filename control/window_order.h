@@ -1,5 +1,6 @@
 // CWindowOrder: the windows of the control, most recently used first, and
-// which of them are hidden.
+// which of them are hidden. Hiding a window picks the window of its frame
+// that takes over.
 #pragma once
 
 #include <array>
@@ -16,6 +17,17 @@ class CWindowOrder {
   void Touch(int n);
   bool IsHidden(int n) const;
   void Unhide(int n);
+  // Moves n to the back. When n was the window last used in its frame
+  // (the last one touched for odd n, the last even one for even n), out is
+  // the first window of the same frame in the list that is not hidden, or
+  // the first one of that frame when all are (0 when there is none); else
+  // out = 0. Returns the window now at the front.
+  int PickReplacement(int n, int& out);
+  // As PickReplacement, and flags n hidden; 0, with out left alone, when n
+  // is hidden already.
+  int Hide(int n, int& out);
+
+  const std::list<int>& order() const { return m_order; }
 
  private:
   // The hidden flag of window n (1..10), or null for other numbers.

@@ -51,18 +51,34 @@ T BagValue(const PropertyBag& bag, const char* name, T fallback, Convert convert
   return SUCCEEDED(convert(it->second, value)) ? value : fallback;
 }
 
-TabStripView ViewOf(const CWindowTabDialog* strip) {
+RECT Offset(RECT rect, POINT by) {
+  return {rect.left + by.x, rect.top + by.y, rect.right + by.x, rect.bottom + by.y};
+}
+
+TabStripView ViewOf(CWindowTabDialog* strip) {
   TabStripView view;
   if (strip == nullptr || strip->handle() == 0) return view;
   view.exists = true;
   view.visible = strip->is_visible();
   view.rect = strip->rect();
-  const platform::TabControlWindow& tabs = strip->Tabs();
+  // The strip's controls sit in its client area, which starts at its corner.
+  const POINT origin{view.rect.left, view.rect.top};
+  platform::TabControlWindow& tabs = strip->Tabs();
+  view.tabs_rect = Offset(tabs.rect(), origin);
+  const POINT tabs_origin{view.tabs_rect.left, view.tabs_rect.top};
+  const auto drawn = tabs.DrawItems();
   for (int i = 0; i < tabs.item_count(); ++i) {
     view.captions.push_back(tabs.ItemText(i));
     view.highlighted.push_back(tabs.IsHighlighted(i));
+    TabItemView item{Offset(tabs.ItemRect(i), tabs_origin), drawn[static_cast<std::size_t>(i)]};
+    for (auto& run : item.drawn) run.at = {run.at.x + tabs_origin.x, run.at.y + tabs_origin.y};
+    view.items.push_back(std::move(item));
   }
   view.selected = tabs.GetCurSel();
+  platform::ButtonWindow& button = strip->ResizeButton();
+  view.button = {Offset(button.rect(), origin), button.GetText(), strip->IconId(), button.icon()};
+  platform::Window& field = strip->InsField();
+  view.ins_field = {Offset(field.rect(), origin), field.GetText()};
   return view;
 }
 
@@ -163,7 +179,8 @@ int CZVEmulCtrl::OnCreate() {
   if (m_site != nullptr) m_site->OnControlInfoChanged();
   CreateTabStrips();
   if (!g_twa) {
-    CreateStatusBar();
+    const RECT client = client_rect();
+    CreateStatusBar(client.right, client.bottom);
     m_commText = "UNAVAIL";
     m_scriptStatusText.clear();
     SetStatusText(0, m_scriptStatusText);
@@ -330,25 +347,6 @@ void CZVEmulCtrl::SetInsertMode(BOOL value) {
   });
 }
 
-void CZVEmulCtrl::SetTWA(BOOL value) {
-  CatchAll([&] {
-    g_twa = value;
-    if (value) {
-      m_statusBar.reset();
-      for (auto& window : m_resWindows) window->SendMessage(EM_SETOPTIONS, ECOOP_SET, 0x408100CC);
-      if (handle() != 0) CreateTabStrips();
-    }
-    SetModifiedFlag();
-  });
-}
-
-void CZVEmulCtrl::SetWindowCount(short count) {
-  CatchAll([&] {
-    g_windowCountLess1 = static_cast<short>(count - 1);
-    if (handle() != 0) LayoutChildren(m_clientWidth, m_clientHeight);
-  });
-}
-
 void CZVEmulCtrl::CopySelectionToClipboard(BOOL cut) {
   CatchAll([&] {
     CResRichEdit* current = CurrentResWindow();
@@ -388,6 +386,7 @@ ControlView CZVEmulCtrl::View() {
       w.focused = w.hwnd != 0 && view.focus == w.hwnd;
       w.background = window->engine().BackgroundColor();
       w.engine = &window->engine();
+      w.hidden = IsWindowHidden(w.number);
       view.windows.push_back(w);
     }
     view.frame_tabs[0] = ViewOf(m_frameTabs[0].get());

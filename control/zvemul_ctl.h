@@ -81,6 +81,10 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
   short DataSourceResponse(const std::string& data);
   std::string ReadScreen();
   BOOL SendKey(short window, short key, short flags, short repeat);
+  // The layout toggle: 0 toggles, 1 and 2 toggle with that frame active, 3
+  // asks for two frames and 4 for one.
+  void Resize(short nFrame);
+  void HideWindow(short window, BOOL clearData, BOOL minimize);
   short OpenWindow(short window);
   void RenameWindow(short window, const std::optional<std::string>& name);
   void SetCommText(const std::string& text);
@@ -143,7 +147,10 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
   void OnDestroy();
   void OnSetFocus();
   void CreateTabStrips();
-  void CreateStatusBar();
+  // (Re)creates one strip from dialog 66.
+  void CreateTabStrip(std::unique_ptr<CWindowTabDialog>& strip, WORD tabs, bool odd, bool all);
+  // (Re)creates the status bar for a client of width x height.
+  void CreateStatusBar(int width, int height);
   // The settings file ZVEMUL.DAT.
   void LoadSettings();
   void SaveSettings();
@@ -154,6 +161,9 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
   void LayoutChildren(int width, int height);
   void ShowInFrame(short window, int frame);
   CResRichEdit* CurrentResWindow() const;
+  // The window current in frame 1 (slot 0) or frame 2 (slot 1).
+  CResRichEdit& FrameResWindow(std::size_t slot) const;
+  bool IsWindowHidden(short window) const;
   CResRichEdit* ResWindow(short window) const;  // null outside 1..10
   // Window number current in the frame that is not active.
   short OtherFrameWindow() const;

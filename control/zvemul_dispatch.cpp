@@ -128,13 +128,19 @@ void AddMethods(Builder& b, CZVEmulCtrl& c) {
   b.Method(14, "GetPersonalDir", AutoType::kBstr, {}, no_text);
   b.Method(15, "DataSourceResponse", AutoType::kShort, {P("Data", AutoType::kBstr)},
            [&c](InvokeKind, Args a) { return Variant::Short(c.DataSourceResponse(Text(a[0]))); });
-  // Layout toggling, printing and hiding windows are not part of this
-  // control: the calls change nothing.
-  b.Method(16, "Resize", AutoType::kVoid, {P("nFrame", AutoType::kShort)}, none);
+  b.Method(16, "Resize", AutoType::kVoid, {P("nFrame", AutoType::kShort)}, [&c](InvokeKind, Args a) {
+    c.Resize(Short(a[0]));
+    return Variant();
+  });
+  // Printing is not part of this control: the call changes nothing.
   b.Method(17, "PrintSetUp", AutoType::kVoid, {}, none);
   b.Method(18, "ReadScreen", AutoType::kBstr, {}, [&c](InvokeKind, Args) { return Bstr(c.ReadScreen()); });
   b.Method(19, "HideWindow", AutoType::kVoid,
-           {P("Window", AutoType::kShort), P("ClearData", AutoType::kBool), P("Minimize", AutoType::kBool)}, none);
+           {P("Window", AutoType::kShort), P("ClearData", AutoType::kBool), P("Minimize", AutoType::kBool)},
+           [&c](InvokeKind, Args a) {
+             c.HideWindow(Short(a[0]), a[1].integer(), a[2].integer());
+             return Variant();
+           });
   b.Method(20, "SetCommText", AutoType::kVoid, {P("szText", AutoType::kBstr)}, [&c](InvokeKind, Args a) {
     c.SetCommText(Text(a[0]));
     return Variant();

@@ -7,12 +7,15 @@
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/automation.h"
+#include "platform/device_context.h"
 #include "platform/object_registry.h"
+#include "platform/resources.h"
 #include "platform/text_engine.h"
 #include "platform/window.h"
 
@@ -43,8 +46,32 @@ struct ResWindowView {
   // The window's text, selection, formats and scroll position; valid until
   // the control changes it.
   const platform::TextEngine* engine = nullptr;
+  // Hidden by the agent (HideWindow): its tab stays, the window set passes
+  // it by when another is hidden.
+  bool hidden = false;
 };
 
+// One tab of a strip: its rectangle and the texts the strip drew on it, in
+// order (a later text covers an earlier one at the same place).
+struct TabItemView {
+  RECT rect;
+  std::vector<platform::DeviceContext::TextRun> drawn;
+};
+
+struct ButtonView {
+  RECT rect;
+  std::string text;
+  UINT icon_id = 0;
+  std::optional<platform::Icon> icon;  // none: the icon could not be loaded
+};
+
+struct FieldView {
+  RECT rect;
+  std::string text;
+};
+
+// A tab strip. Rectangles and text positions are in the control's client
+// coordinates.
 struct TabStripView {
   bool exists = false;
   bool visible = false;
@@ -52,6 +79,10 @@ struct TabStripView {
   std::vector<std::string> captions;
   int selected = -1;
   std::vector<bool> highlighted;
+  RECT tabs_rect;  // the tabs' area
+  std::vector<TabItemView> items;
+  ButtonView button;  // ReSize: toggles the layout
+  FieldView ins_field;
 };
 
 struct StatusBarView {
