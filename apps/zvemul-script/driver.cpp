@@ -10,6 +10,7 @@
 #include "apps/zvemul-script/surface_json.h"
 #include "platform/code_page.h"
 #include "platform/key_input.h"
+#include "platform/mouse_input.h"
 #include "platform/window.h"
 
 namespace zv::script {
@@ -325,13 +326,15 @@ Driver::Outcome Driver::Agent(const Json& request) {
   if (name == "screen") return Screen(request);
   if (name == "tick") return Tick(request);
   if (name == "answer") return Answer(request);
+  if (name == "click") return Click(request);
   if (name == "view") {
     if (auto unknown = UnknownKey(request, {"agent"})) return Outcome::Fail(*unknown);
     Outcome outcome;
     outcome.result = ViewToJson(control_.View());
     return outcome;
   }
-  return Outcome::Fail("\"agent\" must be one of \"type\", \"key\", \"screen\", \"view\", \"tick\", \"answer\"");
+  return Outcome::Fail(
+      "\"agent\" must be one of \"type\", \"key\", \"click\", \"screen\", \"view\", \"tick\", \"answer\"");
 }
 
 Driver::Outcome Driver::Type(const Json& request) {
@@ -372,6 +375,24 @@ Driver::Outcome Driver::Key(const Json& request) {
   }
   desktop_.desktop().keys().Press(*vk, modifiers);
   return Outcome();
+}
+
+Driver::Outcome Driver::Click(const Json& request) {
+  if (auto unknown = UnknownKey(request, {"agent", "x", "y"})) return Outcome::Fail(*unknown);
+  const auto coordinate = [&](const char* key) -> std::optional<LONG> {
+    if (!request.contains(key) || !request[key].is_number_integer()) return std::nullopt;
+    const std::int64_t v = request[key].get<std::int64_t>();
+    if (v < 0 || v > kMaxCoordinate) return std::nullopt;
+    return static_cast<LONG>(v);
+  };
+  const std::optional<LONG> x = coordinate("x");
+  const std::optional<LONG> y = coordinate("y");
+  if (!x || !y) return Outcome::Fail("\"x\" and \"y\" must be integers 0 to " + std::to_string(kMaxCoordinate));
+  platform::Window* window = control_.ControlWindow();
+  const HWND hit = window != nullptr ? platform::ClickAt(window->handle(), POINT{*x, *y}) : 0;
+  Outcome outcome;
+  outcome.result = {{"clicked", hit != 0}};
+  return outcome;
 }
 
 Driver::Outcome Driver::Screen(const Json& request) {

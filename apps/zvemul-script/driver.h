@@ -7,6 +7,7 @@
 //   {"dispid": NAME}                        the id name look-up answers
 //   {"agent": "type", "text": S}            keys typed into the focus window
 //   {"agent": "key", "key": K, "mods": [...]}  one key press
+//   {"agent": "click", "x": X, "y": Y}      a left click in the control
 //   {"agent": "screen", "window": N}        a window's text (0: current)
 //   {"agent": "view"}                       what a person sees
 //   {"agent": "tick", "ms": N}              the clock moves, timers run
@@ -43,6 +44,8 @@ class Driver final : private platform::EventSink {
   // A tick moves the clock by at most a day.
   static constexpr std::int64_t kMaxTickMs = 24 * 60 * 60 * 1000;
   static constexpr int kMaxNesting = 32;
+  // Click coordinates: the largest client size a control can have.
+  static constexpr std::int64_t kMaxCoordinate = 32767;
 
   Driver(IZVEmulControl& control, HeadlessDesktop& desktop);
   ~Driver() override;
@@ -92,6 +95,7 @@ class Driver final : private platform::EventSink {
   Outcome Agent(const Json& request);
   Outcome Type(const Json& request);
   Outcome Key(const Json& request);
+  Outcome Click(const Json& request);
   Outcome Screen(const Json& request);
   Outcome Tick(const Json& request);
   Outcome Answer(const Json& request);

@@ -25,17 +25,42 @@ int NumberOfWindow(const ControlView& view, HWND hwnd) {
   return 0;
 }
 
+Json IconToJson(const ButtonView& button) {
+  if (!button.icon) return nullptr;
+  return {{"width", button.icon->width}, {"height", button.icon->height}, {"rows", button.icon->rows}};
+}
+
 Json TabsToJson(const TabStripView& tabs) {
   Json captions = Json::array();
   for (const std::string& c : tabs.captions) captions.push_back(platform::Cp1252ToUtf8(c));
   Json highlighted = Json::array();
   for (bool h : tabs.highlighted) highlighted.push_back(h);
+  Json items = Json::array();
+  for (const TabItemView& item : tabs.items) {
+    Json drawn = Json::array();
+    for (const platform::DeviceContext::TextRun& run : item.drawn) {
+      drawn.push_back({{"at", Json::array({run.at.x, run.at.y})},
+                       {"text", platform::Cp1252ToUtf8(run.text)},
+                       {"color", run.text_color},
+                       {"background", run.opaque ? Json(run.back_color) : Json(nullptr)}});
+    }
+    items.push_back({{"rect", RectToJson(item.rect)}, {"drawn", std::move(drawn)}});
+  }
   return {{"exists", tabs.exists},
           {"visible", tabs.visible},
           {"rect", RectToJson(tabs.rect)},
           {"captions", std::move(captions)},
           {"selected", tabs.selected},
-          {"highlighted", std::move(highlighted)}};
+          {"highlighted", std::move(highlighted)},
+          {"tabs_rect", RectToJson(tabs.tabs_rect)},
+          {"items", std::move(items)},
+          {"button",
+           {{"rect", RectToJson(tabs.button.rect)},
+            {"text", platform::Cp1252ToUtf8(tabs.button.text)},
+            {"icon_id", tabs.button.icon_id},
+            {"icon", IconToJson(tabs.button)}}},
+          {"ins_field",
+           {{"rect", RectToJson(tabs.ins_field.rect)}, {"text", platform::Cp1252ToUtf8(tabs.ins_field.text)}}}};
 }
 
 }  // namespace
@@ -86,6 +111,7 @@ Json ViewToJson(const ControlView& view) {
                        {"visible", w.visible},
                        {"enabled", w.enabled},
                        {"focused", w.focused},
+                       {"hidden", w.hidden},
                        {"rect", RectToJson(w.rect)},
                        {"background", w.background}});
   }

@@ -11,8 +11,9 @@ namespace zv::script {
 //  "events": [...]}, members in the table's order.
 Json DescribeSurface(const platform::DispatchTable& table, const platform::TypeLibraryInfo& library);
 
-// Layout, frames, the focused window, the ten windows, the tab strips, the
-// status bar and the caret. Window handles appear as window numbers (0: none
+// Layout, frames, the focused window, the ten windows, the tab strips (with
+// their tabs as drawn, the ReSize button and the INS field), the status bar
+// and the caret. Window handles appear as window numbers (0: none
 // of the res windows).
 Json ViewToJson(const ControlView& view);
 

@@ -249,8 +249,16 @@ ControlView FakeControl::View() {
     w.engine = &s->engine();
     view.windows.push_back(w);
   }
-  view.frame_tabs[0] = {true, true, {}, {"1", "3", "5", "7", "9"}, 0, std::vector<bool>(5)};
-  view.frame_tabs[1] = {true, true, {}, {"2", "4", "6", "8", "\xC9T\xC9"}, 0, std::vector<bool>(5)};
+  const auto strip = [](std::vector<std::string> captions) {
+    TabStripView tabs;
+    tabs.exists = tabs.visible = true;
+    tabs.captions = std::move(captions);
+    tabs.selected = 0;
+    tabs.highlighted = std::vector<bool>(5);
+    return tabs;
+  };
+  view.frame_tabs[0] = strip({"1", "3", "5", "7", "9"});
+  view.frame_tabs[1] = strip({"2", "4", "6", "8", "\xC9T\xC9"});
   view.status_bar = {true, {}, status_, {674, 741, 774, 901, 926, 969, -1}};
   view.caret = {screen1_.handle(), true, 7, 15};
   return view;
