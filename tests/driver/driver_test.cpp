@@ -237,6 +237,8 @@ TEST_F(DriverTest, MalformedRequestsGetClearErrors) {
       {R"({"agent": "fly"})", "\"agent\" must be one of"},
       {R"({"agent": "type", "text": 5})", "\"text\" must be a string"},
       {R"({"agent": "view", "window": 1})", "unknown key \"window\""},
+      {R"({"agent": "click", "x": -1, "y": 0})", "\"x\" and \"y\" must be integers"},
+      {R"({"agent": "click", "x": 1})", "\"x\" and \"y\" must be integers"},
   };
   for (const auto& [line, description] : cases) {
     const Json reply = Send(line);
