@@ -535,3 +535,17 @@ inline constexpr DWORD OLEMISC_CANTLINKINSIDE = 0x00000010;
 inline constexpr DWORD OLEMISC_INSIDEOUT = 0x00000080;
 inline constexpr DWORD OLEMISC_ACTIVATEWHENVISIBLE = 0x00000100;
 inline constexpr DWORD OLEMISC_SETCLIENTSITEFIRST = 0x00020000;
+
+// ---- Message loop -------------------------------------------------------------------------------
+struct MSG {
+  HWND hwnd = 0;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  DWORD time = 0;
+  POINT pt;
+};
+// Modifiers of a key handed to a control's container for accelerator translation.
+inline constexpr DWORD KEYMOD_SHIFT = 0x1;
+inline constexpr DWORD KEYMOD_CONTROL = 0x2;
+inline constexpr DWORD KEYMOD_ALT = 0x4;
