@@ -204,6 +204,11 @@ void CResRichEdit::PrepareOvertypeRowEnd() {
     return;
   }
   mutable_engine().DeleteSelection();
+  // Before a tab-and-return marker the character takes the whole marker, so
+  // the re-break carries it, with the row below, into the next row; a
+  // lone paragraph end left behind would cut the entry in two.
+  const CHARRANGE sel = GetSel();
+  if (CharAfterCaret() == '\t' && engine().CharAt(sel.cpMin + 1) == '\r') SetSel(sel.cpMin, sel.cpMin + 2);
 }
 
 void CResRichEdit::PrepareGEntryRowEnd() {

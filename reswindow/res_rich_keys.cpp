@@ -238,6 +238,7 @@ void CResRichEdit::OnEnter(int modifiers) {
     const LONG next = engine().LineStart(line + 1);
     SetSel(next, next);
     RefreshCaret(0, TRUE);
+    m_nConsumedChar = '\r';
     return;
   }
   if (modifiers == kCtrl) {
@@ -248,7 +249,10 @@ void CResRichEdit::OnEnter(int modifiers) {
 
   std::string text;
   GetTextToCaret(text);
-  SubmitEntry(text, this);
+  // A sent entry is followed by the pending mark, and the key's character
+  // opens the line for its response; otherwise a fresh SOM line has been
+  // written and the character would only push it up.
+  if (!SubmitEntry(text, this)) m_nConsumedChar = '\r';
 
   ApplyInputFormat();
   RefreshCaret(0, TRUE);

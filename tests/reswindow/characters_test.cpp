@@ -140,5 +140,16 @@ TEST_F(CharactersTest, InInsertModeAFullRowPushesItsLastCharacterDown) {
   EXPECT_EQ(Screen(1).Selection().cpMin, 11);
 }
 
+TEST_F(CharactersTest, ACharacterTypedBeforeTheWrapMarkerStartsTheNextRow) {
+  Type(std::string(66, 'q'));
+  Press(VK_UP);
+  Press(VK_END);
+  ASSERT_EQ(Screen(1).Selection().cpMin, 64);
+  Type("w");
+  EXPECT_EQ(Line(1, 0), ">" + std::string(63, 'Q') + "\t");
+  EXPECT_EQ(Line(1, 1), "WQQQ");
+  EXPECT_EQ(Screen(1).Selection().cpMin, Screen(1).LineStart(1) + 1);
+}
+
 }  // namespace
 }  // namespace zv::testing

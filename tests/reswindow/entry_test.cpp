@@ -107,7 +107,8 @@ TEST_F(EntryTest, ALongerEntryIsRefusedWithAMessageAndAHostResponse) {
   EXPECT_EQ(responses[0].Text(2), "");
   // A fresh SOM line follows the refused entry.
   const platform::TextEngine& screen = Screen(1);
-  EXPECT_EQ(Line(1, screen.LineFromChar(screen.Selection().cpMin) - 1), ">");
+  EXPECT_EQ(Line(1, screen.LineFromChar(screen.Selection().cpMin)), ">");
+  EXPECT_EQ(screen.Selection().cpMin, screen.TextLength());
 }
 
 TEST_F(EntryTest, EnterBeforeAnySomTellsTheAgentAndTheContainer) {
@@ -129,7 +130,9 @@ TEST_F(EntryTest, AnEmptyEntryOnlyStartsANewSomLine) {
   Enter();
   EXPECT_TRUE(events.Inputs().empty());
   EXPECT_TRUE(boxes->boxes().empty());
-  EXPECT_EQ(Line(1, 1), ">");
+  // The caret stands after the new SOM: the Enter character adds no line.
+  EXPECT_EQ(Text(1), ">\r\n>");
+  EXPECT_EQ(Screen(1).Selection().cpMin, 3);
 }
 
 TEST_F(EntryTest, TheEntryUAlsoAsksForUnsolicitedMessages) {

@@ -60,6 +60,21 @@ TEST_F(KeysTest, EscapeTwiceInARowEmptiesTheRequestQueue) {
   EXPECT_EQ(events.Inputs().back(), "E4");
 }
 
+TEST_F(KeysTest, CtrlEnterSendsTheWholeRowAndShiftEnterErasesItsEnd) {
+  Type("abcdef");
+  for (int i = 0; i < 3; ++i) Press(VK_LEFT);
+  Press(VK_RETURN, {.shift = true});
+  EXPECT_EQ(Text(1), ">ABC\r\n");
+  EXPECT_EQ(Caret(), 5);
+  EXPECT_TRUE(events.Inputs().empty());
+
+  Press(VK_UP);
+  Press(VK_HOME);
+  Press(VK_RETURN, {.ctrl = true});
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"ABC"});
+  EXPECT_EQ(Line(1, 0), ">ABC<");
+}
+
 TEST_F(KeysTest, BackspaceErasesWithoutShiftingTheRow) {
   Type("abc  def");
   for (int i = 0; i < 5; ++i) Press(VK_LEFT);
