@@ -73,6 +73,27 @@ TEST_F(KeysTest, CtrlEnterSendsTheWholeRowAndShiftEnterErasesItsEnd) {
   Press(VK_RETURN, {.ctrl = true});
   EXPECT_EQ(events.Inputs(), std::vector<std::string>{"ABC"});
   EXPECT_EQ(Line(1, 0), ">ABC<");
+  Ok();
+
+  // Alt+Enter breaks the line inside the entry.
+  Type("de");
+  Press(VK_RETURN, {.alt = true});
+  Type("fg");
+  Press(VK_RETURN);
+  EXPECT_EQ(events.Inputs().back(), "DE|FG");
+}
+
+TEST_F(KeysTest, MacroKeysSentThroughSendKeyReachTheSystemKeyHandler) {
+  const std::string persist = platform::Utf16ToCp1252(Get("PersistDir").value.string());
+  Call("SendKey", {S(0), S('B'), S(2), S(1)});
+  Call("SendKey", {S(0), S(0x11), S(3), S(1)});
+  const auto macros = events.Named("DriveMacro");
+  ASSERT_EQ(macros.size(), 2u);
+  EXPECT_EQ(macros[0].Text(0), persist + "Personal Macros\\.zvm");
+  EXPECT_EQ(macros[1].Text(0), persist + "Office Macros\\.zvm");
+  // Alt is always part of the system keys' modifier mask.
+  EXPECT_EQ(ReflectedKeys(), (std::vector<std::pair<int, int>>{{'B', 6}, {0x11, 7}}));
+  EXPECT_EQ(Text(1), ">");
 }
 
 TEST_F(KeysTest, BackspaceErasesWithoutShiftingTheRow) {
