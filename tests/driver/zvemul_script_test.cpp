@@ -98,29 +98,22 @@ TEST_F(ZvemulScriptTest, AnEntryTypedAndAnsweredEndToEnd) {
 
 TEST_F(ZvemulScriptTest, TheAgentsKeysReachTheScreenAndTheContainer) {
   const std::string script =
-      "{\"agent\": \"type\", \"text\": \"a;\\\\:\"}\n"
-      "{\"agent\": \"key\", \"key\": \"B\", \"mods\": [\"shift\"]}\n"
-      "{\"agent\": \"key\", \"key\": \"F2\"}\n"
-      "{\"agent\": \"key\", \"key\": \"Esc\"}\n"
-      "{\"agent\": \"screen\", \"window\": 0}\n";
+      R"({"agent": "type", "text": "a;\\:"})" "\n"
+      R"({"agent": "key", "key": "B", "mods": ["shift"]})" "\n"
+      R"({"agent": "key", "key": "F2"})" "\n"
+      R"({"agent": "key", "key": "Esc"})" "\n"
+      R"({"agent": "screen", "window": 0})" "\n";
   ASSERT_EQ(Run("--profile " + home_.root() + "/profile", script), 0);
   const std::vector<Json> replies = Replies();
   ASSERT_EQ(replies.size(), 5u);
   std::vector<Json> texts;
-  for (const Json& event : replies[0]["events"]) {
-    if (event["name"] == "InputReflect") texts.push_back(event["args"][3]);
-  }
+  for (const Json& event : replies[0]["events"]) texts.push_back(event["args"][3]);
   EXPECT_EQ(texts, (std::vector<Json>{"A", "$", "4PLF"}));
   const Json macro = replies[1]["events"];
   ASSERT_EQ(macro.size(), 2u);
   EXPECT_EQ(macro[0]["args"], Json::array({1, 2, 'B', nullptr, 2}));
-  EXPECT_EQ(macro[1]["name"], "DriveMacro");
   EXPECT_THAT(macro[1]["args"][0].get<std::string>(), ::testing::EndsWith("\\Personal Macros\\.zvm"));
-  bool sent = false;
-  for (const Json& event : replies[2]["events"]) {
-    if (event["name"] == "DataSourceInput") sent = event["args"] == Json::array({"XI"});
-  }
-  EXPECT_TRUE(sent) << replies[2].dump();
+  EXPECT_EQ(replies[2]["events"].back(), (Json{{"name", "DataSourceInput"}, {"args", {"XI"}}}));
   EXPECT_EQ(replies[4]["result"]["text"].get<std::string>(), ">A$4PLF>XI<\r\n>");
 }
 
