@@ -320,6 +320,34 @@ void CZVEmulCtrl::FireDriveMacro(const std::string& text) {
 
 void CZVEmulCtrl::FireUSMGRequest() { m_dispatch.Fire(kEventUSMGRequest, {}); }
 
+// ---- Keys and macros ------------------------------------------------------------------------------
+
+BOOL CZVEmulCtrl::PreTranslateMessage(const MSG& msg) {
+  return CatchAll(FALSE, [&]() -> BOOL {
+    if (m_site == nullptr) return FALSE;
+    const platform::KeyboardState& keys = platform::CurrentDesktop().keyboard_state();
+    DWORD modifiers = 0;
+    if (keys.IsDown(VK_SHIFT)) modifiers |= KEYMOD_SHIFT;
+    if (keys.IsDown(VK_CONTROL)) modifiers |= KEYMOD_CONTROL;
+    if (keys.IsDown(VK_MENU)) modifiers |= KEYMOD_ALT;
+    return m_site->TranslateAccelerator(msg, modifiers) ? TRUE : FALSE;
+  });
+}
+
+std::string CZVEmulCtrl::GetPersonalDir() const { return m_persistDir + "Personal Macros\\"; }
+
+std::string CZVEmulCtrl::GetOfficeDir() const { return m_persistDir + "Office Macros\\"; }
+
+std::string CZVEmulCtrl::LookupMacroKey(const std::string& /*keyName*/) const {
+  // The control holds no macro key table: every key is unbound.
+  return std::string();
+}
+
+void CZVEmulCtrl::SetKeyboardName(const std::string& name) {
+  m_keyboardName = name;
+  SetStatusText(4, name);
+}
+
 int CZVEmulCtrl::ShowMessage(const std::string& text) {
   return platform::MessageBox(handle(), text, kMessageCaption, MB_OK);
 }

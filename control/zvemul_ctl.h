@@ -124,6 +124,17 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
   void SetFonts(const std::string& name, int size);
   // An OK message box with the control's caption.
   int ShowMessage(const std::string& text);
+  // The control's message pre-translation: a key message for the control's
+  // window, offered to the container's accelerators. TRUE when handled.
+  BOOL PreTranslateMessage(const MSG& msg);
+  // The macro folders: the per-user folder and "Personal Macros\" or
+  // "Office Macros\".
+  std::string GetPersonalDir() const;
+  std::string GetOfficeDir() const;
+  // The macro bound to a key name such as "Shift+B"; empty when unbound.
+  std::string LookupMacroKey(const std::string& keyName) const;
+  // The keyboard mapping's name, shown in status bar part 4.
+  void SetKeyboardName(const std::string& name);
 
  protected:
   ~CZVEmulCtrl() override;
@@ -199,6 +210,8 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
   std::unique_ptr<CWindowOrder> m_windowOrder;
   WORD m_singleQueue = 1;
   bool m_bulkUpdate = false;
+  // Set when the Control key goes down in a res window (its key handling).
+  bool m_ctrlKeySeen = false;
   bool m_recordOrder = true;
   bool m_restoreAfterResponse = false;
   bool m_responsePending = false;

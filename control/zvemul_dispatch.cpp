@@ -122,10 +122,8 @@ void AddMethods(Builder& b, CZVEmulCtrl& c) {
            [&c](InvokeKind, Args a) {
              return Variant::Bool(c.SendKey(Short(a[0]), Short(a[1]), Short(a[2]), Short(a[3])));
            });
-  // The macro folders belong to the macro store, which this control does
-  // not hold.
-  b.Method(13, "GetOfficeDir", AutoType::kBstr, {}, no_text);
-  b.Method(14, "GetPersonalDir", AutoType::kBstr, {}, no_text);
+  b.Method(13, "GetOfficeDir", AutoType::kBstr, {}, [&c](InvokeKind, Args) { return Bstr(c.GetOfficeDir()); });
+  b.Method(14, "GetPersonalDir", AutoType::kBstr, {}, [&c](InvokeKind, Args) { return Bstr(c.GetPersonalDir()); });
   b.Method(15, "DataSourceResponse", AutoType::kShort, {P("Data", AutoType::kBstr)},
            [&c](InvokeKind, Args a) { return Variant::Short(c.DataSourceResponse(Text(a[0]))); });
   b.Method(16, "Resize", AutoType::kVoid, {P("nFrame", AutoType::kShort)}, [&c](InvokeKind, Args a) {

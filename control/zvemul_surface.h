@@ -127,6 +127,10 @@ class ContainerSite {
   virtual void OnActivate() {}
   // The control's keyboard information changed.
   virtual void OnControlInfoChanged() {}
+  // A key the control leaves to the container (F4, F8, F9, Ctrl+Insert),
+  // as a key-down message for the control's window; true when the
+  // container acted on it.
+  virtual bool TranslateAccelerator(const MSG& /*msg*/, DWORD /*modifiers*/) { return false; }
 };
 
 class IZVEmulControl : public platform::IUnknown {

@@ -590,3 +590,16 @@ struct DRAWITEMSTRUCT {
 // Background modes of text output.
 inline constexpr int TRANSPARENT = 1;
 inline constexpr int OPAQUE = 2;
+// ---- Message loop -------------------------------------------------------------------------------
+struct MSG {
+  HWND hwnd = 0;
+  UINT message = 0;
+  WPARAM wParam = 0;
+  LPARAM lParam = 0;
+  DWORD time = 0;
+  POINT pt;
+};
+// Modifiers of a key handed to a control's container for accelerator translation.
+inline constexpr DWORD KEYMOD_SHIFT = 0x1;
+inline constexpr DWORD KEYMOD_CONTROL = 0x2;
+inline constexpr DWORD KEYMOD_ALT = 0x4;

@@ -128,6 +128,10 @@ LRESULT CResRichEdit::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_CHAR:
       OnChar(code, repeat, flags);
       return 0;
+    case WM_DEADCHAR:
+    case WM_SYSDEADCHAR:
+      OnDeadChar(code, repeat, flags);
+      return 0;
     case WM_SETFOCUS:
       CatchAll([&] { OnSetFocus(static_cast<HWND>(wparam)); });
       return 0;
@@ -175,6 +179,8 @@ void CResRichEdit::OnSetFocus(HWND previous) {
   if (m_pCtrl != nullptr && previous != m_pCtrl->handle()) ActivateControl();
   platform::ShowCaret(handle());
   RefreshCaret(0, TRUE);
+  // The desktop loads no keyboard layouts, so a Hebrew layout is not swapped
+  // for "United Kingdom" here.
 }
 
 void CResRichEdit::OnKillFocus() {
@@ -487,7 +493,13 @@ bool CResRichEdit::RunLocalCommand(const std::string& /*entry*/) {
   return false;
 }
 
-void CResRichEdit::ResetCharacterInput() { m_bGEntry = 0; }
+void CResRichEdit::ResetCharacterInput() {
+  m_bGEntry = 0;
+  m_bFirstRowEnd = 1;
+  m_bDeadKeySeen = 0;
+  m_nKeyAfterDeadKey = 0;
+  m_nCharsAfterDeadKey = 0;
+}
 
 BOOL CResRichEdit::DispatchEntry(std::string& text, CResRichEdit* source) {
   return CatchAll(FALSE, [&]() -> BOOL {

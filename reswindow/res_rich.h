@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "diagnostics/error_log.h"
 #include "platform/win_types.h"
 #include "reswindow/rich_edit20_ctrl.h"
 
@@ -109,6 +110,11 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
   void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
   void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+  // WM_DEADCHAR and WM_SYSDEADCHAR.
+  void OnDeadChar(UINT nChar, UINT nRepCnt, UINT nFlags);
+
+  // Creates the keyboard-mapping component; its failure code when it cannot.
+  HRESULT InitalizeKeyboardMapping();
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -120,8 +126,49 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void OnCaptureChanged();
   void OnTimer(WPARAM id);
   void OnLButtonDown(WPARAM wparam, LPARAM lparam);
+  // ---- Keys (res_rich_keys.cpp) -------------------------------------------------------------
+  // The key-down table; false when the key gets default processing.
+  bool HandleKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags, int modifiers);
   void OnEnter(int modifiers);
+  void OnEscape(int modifiers);
+  void OnBackspace(int modifiers);
   void OnInsertKey(UINT nRepCnt, UINT nFlags, int modifiers);
+  void OnHome();
+  // Tab and Shift+Tab: the caret after the next / previous "(".
+  void NextField();
+  void PreviousField();
+  // Default processing that keeps the caret inside its 64-column row.
+  void DefaultWithRowLimit(UINT nChar, UINT nRepCnt, UINT nFlags);
+  // Writes a fixed host entry at the caret and submits it.
+  void SendFixedEntry(std::string_view text, bool ctrlUp);
+  // Hands the key-down to the control's message pre-translation.
+  void PreTranslateToControl(UINT nChar, UINT nRepCnt, UINT nFlags);
+  // F5: the next older entry of the history on a new SOM line.
+  void RecallEntry();
+  // F6: today's date as "04DEC".
+  void WriteDate();
+  // Ctrl+F6: repeated lines of the visible page removed.
+  void RemoveRepeats();
+  // Sends WM_CHAR with `code` to this window and drops the key's own
+  // character message.
+  void SendCharInsteadOfKey(UINT code);
+
+  // ---- Characters (res_rich_chars.cpp) -------------------------------------------------------
+  // The plain vowel for the character of the key after a dead key, 0 to drop it, or `code`.
+  UINT ComposeAfterDeadKey(UINT code);
+  // Insert mode: opens `blanks` blanks at the caret; returns how many it opened.
+  int OpenRoom(int blanks);
+  // Overtype at column 63 or beyond.
+  void PrepareOvertypeRowEnd();
+  void PrepareGEntryRowEnd();
+  // The macro-key steps: reflect the key and ask the container to run the
+  // macro bound to `keyName` in `folder`.
+  void RunMacroKey(const std::string& keyName, const std::string& folder, UINT ch, int flags);
+  // Writes a substituted text ("4P", "4PLF", "4PLFB") over `room` opened blanks.
+  void WriteSubstitutedText(std::string_view text, int room, int modifiers);
+  // Gives the engine the character (`code` below 0x80, else the message as
+  // received) and reflects it.
+  void WriteCharacter(UINT code, UINT nChar, UINT nRepCnt, UINT keyData, UINT nFlags);
 
   // Default processing of a message by the rich-edit engine.
   LRESULT Default(UINT message, WPARAM wparam, LPARAM lparam) { return DefWindowProc(message, wparam, lparam); }
@@ -141,6 +188,8 @@ class CResRichEdit : public CRichEdit20Ctrl {
   bool RunLocalCommand(const std::string& entry);
   // The character-input flags back to their start values.
   void ResetCharacterInput();
+  // The character after the caret of the current selection; '\0' at the end.
+  char CharAfterCaret() const;
   // Sends the control's window the messages of a click at (1, 1), so the
   // container activates the control.
   void ActivateControl();
@@ -162,7 +211,12 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void SetRedraw(bool on);
   // Current window of its frame (either frame's in the two-frame layout).
   bool IsFrameCurrent() const;
+  // Ctrl = 1, Shift = 2 by the keyboard state's bytes: non-zero is down.
   static int ModifierMask();
+  // The ESC-once flag of this window's queue.
+  BYTE& EscOnceFlag();
+  // InputReflect of a key with the modifier mask.
+  void ReflectKey(UINT key, int modifiers);
 
   // Field order and start values are those of the window's definition.
   CZVEmulCtrl* m_pCtrl = nullptr;
@@ -181,13 +235,26 @@ class CResRichEdit : public CRichEdit20Ctrl {
   BYTE m_bEscOnce = 0;
   BYTE m_abEscOnce[11] = {};
   UINT_PTR m_nTimerId = 0;
+  // Character input. G-entries fill rows by their own rules; the first
+  // character typed at a row end of the entry is prepared differently from
+  // the later ones.
   BYTE m_bGEntry = 0;
+  BYTE m_bFirstRowEnd = 1;
+  // A dead character was delivered; the key after it and the character
+  // messages counted since.
+  BYTE m_bDeadKeySeen = 0;
+  UINT m_nKeyAfterDeadKey = 0;
+  int m_nCharsAfterDeadKey = 0;
+  // The character of the key that the key-down handler has dealt with: the
+  // key's own character message is dropped.
+  UINT m_nConsumedChar = 0;
   // Re-breaking: set on the first re-break after Enter, with the first
   // position of the entry's first row.
   bool m_bRewrapStarted = false;
   LONG m_nRewrapEntryStart = 0;
   LONG m_nSelStart = 2;
   LONG m_nSelEnd = 2;
+  CErrorLog m_errorLog;
 };
 
 }  // namespace zv

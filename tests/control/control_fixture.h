@@ -69,6 +69,15 @@ class RecordingSite : public ContainerSite {
   void OnModified() override { ++modified; }
   void OnActivate() override { ++activated; }
   void OnControlInfoChanged() override { ++info_changed; }
+  bool TranslateAccelerator(const MSG& msg, DWORD modifiers) override {
+    accelerators.push_back({msg, modifiers});
+    return false;
+  }
+  struct Accelerator {
+    MSG msg;
+    DWORD modifiers;
+  };
+  std::vector<Accelerator> accelerators;
   int modified = 0;
   int activated = 0;
   int info_changed = 0;

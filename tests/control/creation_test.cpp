@@ -118,8 +118,9 @@ TEST_F(CreationTest, WithoutTheInsertModePropertyInsertOpensABlankAndPushesTheRo
   ScreenInput(1, std::string(63, 'A') + "BCDEFGH");  // ">" + 63 in row 1, 7 in row 2
   ASSERT_EQ(Line(1, 0), ">" + std::string(63, 'A') + "\t");
   // Caret to column 5 of the first row.
-  Press(VK_HOME, {.ctrl = true});
-  for (int i = 0; i < 5; ++i) Press(VK_RIGHT);
+  Press(VK_UP);
+  Press(VK_HOME);
+  for (int i = 0; i < 4; ++i) Press(VK_RIGHT);
   Press(VK_INSERT);
   EXPECT_EQ(Get("InsertMode").value, B(FALSE));
   EXPECT_EQ(Line(1, 0), ">AAAA " + std::string(58, 'A') + "\t");

@@ -128,5 +128,26 @@ TEST_F(ZvemulScriptTest, TheWindowSetAsTheViewShowsIt) {
   EXPECT_EQ(two["current_window"], 4);
 }
 
+TEST_F(ZvemulScriptTest, TheAgentsKeysReachTheScreenAndTheContainer) {
+  const std::string script =
+      R"({"agent": "type", "text": "a;\\:"})" "\n"
+      R"({"agent": "key", "key": "B", "mods": ["shift"]})" "\n"
+      R"({"agent": "key", "key": "F2"})" "\n"
+      R"({"agent": "key", "key": "Esc"})" "\n"
+      R"({"agent": "screen", "window": 0})" "\n";
+  ASSERT_EQ(Run("--profile " + home_.root() + "/profile", script), 0);
+  const std::vector<Json> replies = Replies();
+  ASSERT_EQ(replies.size(), 5u);
+  std::vector<Json> texts;
+  for (const Json& event : replies[0]["events"]) texts.push_back(event["args"][3]);
+  EXPECT_EQ(texts, (std::vector<Json>{"A", "$", "4PLF"}));
+  const Json macro = replies[1]["events"];
+  ASSERT_EQ(macro.size(), 2u);
+  EXPECT_EQ(macro[0]["args"], Json::array({1, 2, 'B', nullptr, 2}));
+  EXPECT_THAT(macro[1]["args"][0].get<std::string>(), ::testing::EndsWith("\\Personal Macros\\.zvm"));
+  EXPECT_EQ(replies[2]["events"].back(), (Json{{"name", "DataSourceInput"}, {"args", {"XI"}}}));
+  EXPECT_EQ(replies[4]["result"]["text"].get<std::string>(), ">A$4PLF>XI<\r\n>");
+}
+
 }  // namespace
 }  // namespace zv::script::testing

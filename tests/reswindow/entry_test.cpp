@@ -17,7 +17,7 @@ class EntryTest : public ControlTest {
 };
 
 TEST_F(EntryTest, EnterSendsTheTypedEntryAndMarksItPending) {
-  Type("ABC");
+  Type("abc");
   EXPECT_EQ(Text(1), ">ABC");
   Enter();
   EXPECT_EQ(events.Inputs(), std::vector<std::string>{"ABC"});
@@ -25,10 +25,13 @@ TEST_F(EntryTest, EnterSendsTheTypedEntryAndMarksItPending) {
   // starts the line on which the response will stand.
   EXPECT_EQ(Line(1, 0), ">ABC<");
   EXPECT_EQ(Screen(1).LineCount(), 2);
+  // Each letter is reflected as a text; Enter as a key, then its character.
   const auto reflected = events.Named("InputReflect");
-  ASSERT_EQ(reflected.size(), 1u);
-  EXPECT_EQ(reflected[0].Int(1), 2);
-  EXPECT_EQ(reflected[0].Int(2), VK_RETURN);
+  ASSERT_EQ(reflected.size(), 5u);
+  EXPECT_EQ(reflected[2].Text(3), "C");
+  EXPECT_EQ(reflected[3].Int(1), 2);
+  EXPECT_EQ(reflected[3].Int(2), VK_RETURN);
+  EXPECT_EQ(reflected[4].Text(3), "\r");
   Respond(
       "A\x01"
       "DONE");
@@ -104,12 +107,15 @@ TEST_F(EntryTest, ALongerEntryIsRefusedWithAMessageAndAHostResponse) {
   EXPECT_EQ(responses[0].Text(2), "");
   // A fresh SOM line follows the refused entry.
   const platform::TextEngine& screen = Screen(1);
-  EXPECT_EQ(Line(1, screen.LineFromChar(screen.Selection().cpMin) - 1), ">");
+  EXPECT_EQ(Line(1, screen.LineFromChar(screen.Selection().cpMin)), ">");
+  EXPECT_EQ(screen.Selection().cpMin, screen.TextLength());
 }
 
 TEST_F(EntryTest, EnterBeforeAnySomTellsTheAgentAndTheContainer) {
-  Type("ABC");
-  Press(VK_HOME, {.ctrl = true});
+  Type("abc");
+  // After the SOM, then before it.
+  Press(VK_HOME);
+  Press(VK_HOME);
   Enter();
   EXPECT_EQ(BoxTexts(), std::vector<std::string>{"SOM not found"});
   ASSERT_EQ(events.Named("HostResponse").size(), 1u);
@@ -124,7 +130,9 @@ TEST_F(EntryTest, AnEmptyEntryOnlyStartsANewSomLine) {
   Enter();
   EXPECT_TRUE(events.Inputs().empty());
   EXPECT_TRUE(boxes->boxes().empty());
-  EXPECT_EQ(Line(1, 1), ">");
+  // The caret stands after the new SOM: the Enter character adds no line.
+  EXPECT_EQ(Text(1), ">\r\n>");
+  EXPECT_EQ(Screen(1).Selection().cpMin, 3);
 }
 
 TEST_F(EntryTest, TheEntryUAlsoAsksForUnsolicitedMessages) {
@@ -141,8 +149,9 @@ TEST_F(EntryTest, TheEntryUAlsoAsksForUnsolicitedMessages) {
 TEST_F(EntryTest, TextTypedInsideARowOvertypesOrInsertsAndKeepsRowsAt64) {
   ScreenInput(1, std::string(63, 'A') + "BBBB");
   // Caret back to column 10 of the first row.
-  Press(VK_HOME, {.ctrl = true});
-  for (int i = 0; i < 10; ++i) Press(VK_RIGHT);
+  Press(VK_UP);
+  Press(VK_HOME);
+  for (int i = 0; i < 9; ++i) Press(VK_RIGHT);
   ScreenInput(1, "XY");
   EXPECT_EQ(Line(1, 0), ">AAAAAAAAAXY" + std::string(52, 'A') + "\t");
   EXPECT_EQ(Line(1, 1), "BBBB");
@@ -162,8 +171,8 @@ TEST_F(EntryTest, TextTypedIntoAWrappedResponseRebreaksOnlyThatParagraph) {
   Enter();
   Respond("A\x01" + std::string(100, 'R') + "|NEXT|>");
   ASSERT_EQ(Line(1, 2), std::string(36, 'R'));
-  Press(VK_HOME, {.ctrl = true});
-  Press(VK_DOWN);
+  for (int i = 0; i < 3; ++i) Press(VK_UP);
+  Press(VK_HOME);
   for (int i = 0; i < 10; ++i) Press(VK_RIGHT);
   Put("InsertMode", B(TRUE));
   ScreenInput(1, "Z");

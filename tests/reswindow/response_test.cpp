@@ -23,13 +23,13 @@ class ResponseTest : public ControlTest {
 };
 
 TEST_F(ResponseTest, BarsBreakLinesAndLongRowsWrapAt64) {
-  SendEntry("A");
+  SendEntry("a");
   Respond(
       "A\x01"
       "AB|CD");
   EXPECT_EQ(Text(1), ">A\r\nAB\r\nCD");
 
-  SendEntry("B");
+  SendEntry("b");
   const std::string row(130, 'R');
   Respond("A\x01" + row);
   const platform::TextEngine& screen = Screen(1);
@@ -39,13 +39,13 @@ TEST_F(ResponseTest, BarsBreakLinesAndLongRowsWrapAt64) {
   EXPECT_EQ(Line(1, last), "RR");
   EXPECT_EQ(screen.TextRange(screen.LineStart(last - 1), -1), std::string(64, 'R') + "\t\r\nRR");
   // A row of exactly 64 followed by a bar needs no wrap marker.
-  SendEntry("C");
+  SendEntry("c");
   Respond("A\x01" + std::string(64, 'S') + "|T");
   EXPECT_EQ(Line(1, Screen(1).LineCount() - 2), std::string(64, 'S'));
 }
 
 TEST_F(ResponseTest, ThePendingMarkIsRemovedWhenTheResponseArrives) {
-  SendEntry("ABC");
+  SendEntry("abc");
   ASSERT_EQ(Line(1, 0), ">ABC<");
   Respond(
       "A\x01"
@@ -55,7 +55,7 @@ TEST_F(ResponseTest, ThePendingMarkIsRemovedWhenTheResponseArrives) {
 }
 
 TEST_F(ResponseTest, AStarResponseIsNotShownButReported) {
-  SendEntry("ABC");
+  SendEntry("abc");
   const std::string before = Text(1);
   Respond(
       "*\x01"
@@ -72,28 +72,28 @@ TEST_F(ResponseTest, AStarResponseIsNotShownButReported) {
 }
 
 TEST_F(ResponseTest, TheRowCharacterPadsTheScreenToThatRow) {
-  SendEntry("A");
+  SendEntry("a");
   Respond(
       "A\x05"
       "ROW FIVE");
   EXPECT_EQ(Screen(1).LineCount(), 5);
   EXPECT_EQ(Line(1, 4), "ROW FIVE");
   // A screen already past the row is not padded.
-  SendEntry("B");
+  SendEntry("b");
   Respond(
       "A\x03"
       "NEXT");
   EXPECT_EQ(Line(1, Screen(1).LineCount() - 1), "NEXT");
   EXPECT_EQ(Screen(1).LineCount(), 6);
   // Row numbers from 0x80 name no row.
-  SendEntry("C");
+  SendEntry("c");
   const LONG lines = Screen(1).LineCount();
   Respond(std::string("A\xC8") + "HIGH");
   EXPECT_EQ(Screen(1).LineCount(), lines);
 }
 
 TEST_F(ResponseTest, Row12StartsANewLineEvenWithTheClearCommand) {
-  SendEntry("ABC");
+  SendEntry("abc");
   Respond(
       "\x11\x0C"
       "TEXT");
@@ -101,11 +101,11 @@ TEST_F(ResponseTest, Row12StartsANewLineEvenWithTheClearCommand) {
 }
 
 TEST_F(ResponseTest, TheClearCommandScrollsTheOldScreenAwayFirst) {
-  SendEntry("ABC");
+  SendEntry("abc");
   Respond(
       "A\x01"
       "OLD1|OLD2|>");
-  SendEntry("DEF");
+  SendEntry("def");
   const LONG lines_before = Screen(1).LineCount();
   Respond(
       "\x11\x05"
@@ -125,9 +125,9 @@ TEST_F(ResponseTest, TheClearCommandScrollsTheOldScreenAwayFirst) {
 TEST_F(ResponseTest, TheBufferIsCutTo250LinesWhenAResponseFindsMoreThan350) {
   std::string lines;
   for (int i = 0; i < 348; ++i) lines += "L" + std::to_string(i) + "|";
-  SendEntry("A");
+  SendEntry("a");
   Respond("A\x01" + lines + ">");
-  SendEntry("B");
+  SendEntry("b");
   ASSERT_EQ(Screen(1).LineCount(), 351);
   Respond(
       "A\x01"
@@ -142,7 +142,7 @@ TEST_F(ResponseTest, TheBufferIsCutTo250LinesWhenAResponseFindsMoreThan350) {
 
 TEST_F(ResponseTest, ResponseModeOneReportsTheNextResponseOnly) {
   Put("ResponseMode", S(1), {S(1)});
-  SendEntry("A");
+  SendEntry("a");
   Respond(
       "A\x01"
       "FIRST|SECOND");
@@ -152,7 +152,7 @@ TEST_F(ResponseTest, ResponseModeOneReportsTheNextResponseOnly) {
   EXPECT_EQ(HostResponses()[0].Int(1), 1);
   EXPECT_EQ(HostResponses()[0].Text(2), "FIRST\r\nSECOND");
   EXPECT_EQ(Get("ResponseMode", {S(1)}).value, S(0));
-  SendEntry("B");
+  SendEntry("b");
   Respond(
       "A\x01"
       "AGAIN");
@@ -161,7 +161,7 @@ TEST_F(ResponseTest, ResponseModeOneReportsTheNextResponseOnly) {
 
 TEST_F(ResponseTest, OtherResponseModesReportEveryResponse) {
   Put("ResponseMode", S(3), {S(1)});
-  for (const char* entry : {"A", "B", "C"}) {
+  for (const char* entry : {"a", "b", "c"}) {
     SendEntry(entry);
     Respond(
         "A\x01"
@@ -173,7 +173,8 @@ TEST_F(ResponseTest, OtherResponseModesReportEveryResponse) {
 
 TEST_F(ResponseTest, ResponseModeOneAlsoReportsARefusedEntry) {
   Put("ResponseMode", S(1), {S(1)});
-  Press(VK_HOME, {.ctrl = true});
+  // Before the SOM.
+  Press(VK_HOME);
   Press(VK_RETURN);
   // The refusal itself, then the one report the mode asked for.
   ASSERT_EQ(HostResponses().size(), 2u);
