@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/archive.h"
+
 namespace zv {
 namespace {
+
+using platform::Archive;
 
 TEST(InputRecallTest, KeepsTheNewestUpToItsCapacity) {
   CInputRecall history(50);
@@ -36,6 +40,56 @@ TEST(InputRecallTest, TheModeWordSwitchesBetweenTwoLists) {
   EXPECT_EQ(history.GetAt(0), "first");
   history.SetMode(1);
   EXPECT_EQ(history.GetAt(0), "second");
+}
+
+TEST(InputRecallTest, TheRecordHoldsTheFirstListNewestFirst) {
+  CInputRecall history(50);
+  history.Add("OLD");
+  history.Add(std::string(255, 'L'));
+  history.Add("NEW");
+  history.SetMode(1);
+  history.Add("SECOND LIST");
+  Archive out;
+  history.Serialize(out);
+  const std::string expected = std::string("\x03\x00\x03NEW\xFF\xFF\x00", 9) + std::string(255, 'L') + "\x03OLD";
+  EXPECT_EQ(out.Buffer(), expected);
+
+  // Loading appends in the stored order and leaves the mode and the second
+  // list alone.
+  CInputRecall loaded(50);
+  loaded.Add("KEPT");
+  Archive in(out.Buffer());
+  loaded.Serialize(in);
+  EXPECT_EQ(in.Remaining(), 0u);
+  EXPECT_EQ(loaded.GetMode(), 0);
+  ASSERT_EQ(loaded.GetCount(), 4);
+  EXPECT_EQ(loaded.GetAt(0), "KEPT");
+  EXPECT_EQ(loaded.GetAt(1), "NEW");
+  EXPECT_EQ(loaded.GetAt(3), "OLD");
+  loaded.SetMode(1);
+  EXPECT_EQ(loaded.GetCount(), 0);
+}
+
+TEST(InputRecallTest, LoadingKeepsMoreThanTheCapacity) {
+  Archive out;
+  out.WriteCount(7);
+  for (int i = 0; i < 7; ++i) out.WriteString("E" + std::to_string(i));
+  CInputRecall queue(5);
+  Archive in(out.Buffer());
+  queue.Serialize(in);
+  EXPECT_EQ(queue.GetCount(), 7);
+  // An addition drops one string, the oldest, as always.
+  queue.Add("NEW");
+  EXPECT_EQ(queue.GetCount(), 7);
+  EXPECT_EQ(queue.GetAt(6), "E5");
+}
+
+TEST(InputRecallTest, ACorruptRecordFailsWithoutTakingMoreThanItHolds) {
+  // A count of 0xFFFFFFFE with one string behind it.
+  CInputRecall history(50);
+  Archive in(std::string("\xFF\xFF\xFE\xFF\xFF\xFF\x01Z", 8));
+  EXPECT_THROW(history.Serialize(in), platform::ArchiveException);
+  EXPECT_EQ(history.GetAt(0), "Z");
 }
 
 }  // namespace
