@@ -126,18 +126,6 @@ TEST_F(DriverTest, AnswererDrainsEntriesQueuedBeforeIt) {
   EXPECT_FALSE(Send(R"({"get": "WindowCount"})").contains("host"));
 }
 
-TEST_F(DriverTest, AHeldHostAnswersWhenTheScriptSays) {
-  EchoAnswerer echo;
-  driver_->SetAnswerer(&echo);
-  EXPECT_EQ(Send(R"({"agent": "host", "hold": 1})")["ok"], false);
-  EXPECT_EQ(Send(R"({"agent": "host", "answer": 65})")["ok"], false);
-  Send(R"({"agent": "host", "hold": true})");
-  EXPECT_FALSE(Send(R"({"call": "HostEntry", "args": [1, "ONE"]})").contains("host"));
-  const Json reply = Send(R"({"agent": "host", "answer": 0})");
-  EXPECT_EQ(reply["result"], (Json{{"holding", true}, {"waiting", 1}}));
-  EXPECT_EQ(Send(R"({"agent": "host", "answer": 5})")["host"].size(), 1u);
-}
-
 TEST_F(DriverTest, TypedLettersArePressedWithoutShift) {
   Record().keys.clear();
   Send(R"({"agent": "type", "text": "aB>é"})");
