@@ -1,7 +1,7 @@
 // Host traffic: entries offered to the container, its responses, and the
 // methods that write on a screen or read it.
+#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 
 #include "control/zvemul_ctl.h"
 #include "control/zvemul_dispatch.h"
@@ -61,7 +61,8 @@ void CZVEmulCtrl::QueueRequest(const std::string& text) {
 
 void CZVEmulCtrl::CreateSessionQueue(short sessions, const std::string& mappings) {
   CatchAll([&] {
-    m_singleQueue = static_cast<WORD>(sessions);
+    // A negative count is one queue for all windows too.
+    m_singleQueue = static_cast<WORD>(std::max<short>(sessions, 0));
     if (sessions <= 1 || mappings.empty()) return;
     m_windowSession[1] = DigitValue(mappings[0]);
     int session = 1;
@@ -238,6 +239,8 @@ void CZVEmulCtrl::SendEntryToWindow(short n) {
     } else {
       current->SubmitEntry(text, current);
     }
+    // Alt makes no window current: its step would name a window by the
+    // active frame's number (1 or 2), which is no window the agent chose.
     if (platform::GetKeyState(VK_CONTROL) < 0) SetCurrentWindow(n);
   });
 }
@@ -272,8 +275,9 @@ BOOL CZVEmulCtrl::SendKey(short window, short key, short flags, short repeat) {
       CResRichEdit& current = *CurrentResWindow();
       const CHARRANGE sel = current.GetSel();
       const platform::TextEngine& text = current.engine();
-      const LONG line = text.LineFromChar(sel.cpMin);
-      const bool whole_line = line < text.LineCount() - 1 && sel.cpMin == text.LineStart(line) &&
+      // The last line's break is the engine's final mark, which selecting
+      // to the end takes in as well.
+      const bool whole_line = sel.cpMin == text.LineStart(text.LineFromChar(sel.cpMin)) &&
                               sel.cpMax == sel.cpMin + text.LineLength(sel.cpMin) + 1;
       if (whole_line) {
         current.SetSel(sel.cpMin, sel.cpMax - 1);
@@ -322,7 +326,9 @@ BOOL CZVEmulCtrl::SendKey(short window, short key, short flags, short repeat) {
       return TRUE;
     }
 
-    // Any other key goes to the window as keystrokes with the modifiers asked for.
+    // Any other key goes to the window as keystrokes with the modifiers asked
+    // for. Insert is delivered once per repeat and no extra press goes first:
+    // two presses would toggle the insert state back.
     platform::KeyboardState& keys = platform::CurrentDesktop().keyboard_state();
     const auto saved = keys.bytes();
     CResRichEdit* target = ResWindow(window == 0 ? GetCurrentWindow() : window);

@@ -30,6 +30,9 @@ ClassTable& Classes() {
 ArchiveException::ArchiveException(ArchiveCause cause, std::string message)
     : cause_(cause), message_(std::move(message)) {}
 
+FileException::FileException(LONG os_error)
+    : os_error_(os_error), message_("file error " + std::to_string(os_error)) {}
+
 bool RuntimeClass::IsDerivedFrom(const RuntimeClass& other) const {
   for (const RuntimeClass* c = this; c != nullptr; c = c->base) {
     if (c == &other) return true;

@@ -58,6 +58,19 @@ class ArchiveException : public std::exception {
   std::string message_;
 };
 
+// A failure of a file or of a stream into or out of one, as the framework
+// raises it: a generic cause with the error code of the operation.
+class FileException : public std::exception {
+ public:
+  explicit FileException(LONG os_error);
+  LONG os_error() const { return os_error_; }
+  const char* what() const noexcept override { return message_.c_str(); }
+
+ private:
+  LONG os_error_;
+  std::string message_;
+};
+
 class Archive;
 class ArchiveObject;
 

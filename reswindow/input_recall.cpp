@@ -4,6 +4,8 @@
 
 namespace zv {
 
+const platform::RuntimeClass CInputRecall::kRuntimeClass{"CInputRecall", 1, nullptr};
+
 CInputRecall::CInputRecall(int capacity) : m_capacity(std::max(capacity, 0)) {}
 
 void CInputRecall::Add(const std::string& text) {
@@ -26,6 +28,17 @@ std::optional<std::string> CInputRecall::PopOldest() {
   std::string oldest = std::move(list.back());
   list.pop_back();
   return oldest;
+}
+
+void CInputRecall::Serialize(platform::Archive& ar) {
+  if (ar.IsStoring()) {
+    ar.WriteCount(m_list.size());
+    for (const std::string& text : m_list) ar.WriteString(text);
+    return;
+  }
+  // Each string costs at least its length byte, so a corrupt count ends at
+  // the end of the input instead of allocating.
+  for (std::uint64_t n = ar.ReadCount(); n > 0; --n) m_list.push_back(ar.ReadString());
 }
 
 }  // namespace zv

@@ -8,10 +8,15 @@
 #include <optional>
 #include <string>
 
+#include "platform/archive.h"
+
 namespace zv {
 
-class CInputRecall {
+class CInputRecall : public platform::ArchiveObject {
  public:
+  // Stored under this name and schema; never created from an archive.
+  static const platform::RuntimeClass kRuntimeClass;
+
   explicit CInputRecall(int capacity);
 
   // Puts text at the head of the list in use; drops the oldest string when
@@ -28,6 +33,13 @@ class CInputRecall {
   int GetMode() const { return m_mode; }
   void SetMode(int mode) { m_mode = mode; }
   int GetCapacity() const { return m_capacity; }
+
+  // The first list only, whatever the mode: its count, then its strings
+  // newest first. Loading appends them at the tail in the order stored and
+  // keeps them all, even beyond the capacity; a bad record throws
+  // platform::ArchiveException.
+  void Serialize(platform::Archive& ar) override;
+  const platform::RuntimeClass& GetRuntimeClass() const override { return kRuntimeClass; }
 
  private:
   std::deque<std::string>& InUse() { return m_mode == 1 ? m_altList : m_list; }

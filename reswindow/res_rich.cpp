@@ -522,11 +522,7 @@ BOOL CResRichEdit::DispatchEntry(std::string& text, CResRichEdit* source) {
       RefreshCaret(0, TRUE);
       return FALSE;
     }
-    if (CInputRecall* history = m_pCtrl->m_entryHistory.get()) {
-      const auto item = history->GetAt(m_nRecallPos);
-      if (!item || *item != text) history->Add(text);
-    }
-    m_nRecallPos = 0;
+    AddEntryToHistory(text);
     UpdateGEntryFlag(text);
     if (RunLocalCommand(text)) return FALSE;
     ++m_pCtrl->m_awaitingResponses;

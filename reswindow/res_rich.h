@@ -18,6 +18,9 @@
 #include "reswindow/rich_edit20_ctrl.h"
 
 namespace zv {
+namespace platform {
+class Archive;
+}
 
 class CZVEmulCtrl;
 
@@ -73,6 +76,11 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void RewrapInput(const std::string& text);
   // The last response as a fixed page of 15 rows of 64 characters.
   std::string FormatScreenText() const;
+  // Saves the screen (its last 300 lines) as RTF into the archive, or loads
+  // it from the rest of the archive. A stream error throws
+  // platform::FileException with the stream's error code; any other failure
+  // ends the operation quietly.
+  void Serialize(platform::Archive& ar);
 
   // WM_KEYDOWN and WM_KEYUP with the key, through the key handler.
   void SendVirtualKey(UINT vk);
@@ -89,6 +97,12 @@ class CResRichEdit : public CRichEdit20Ctrl {
   int GetPageLineCount();
   void StartClockTimer();
   HWND GetWindowHandle() const { return handle(); }
+
+  // The recall key: writes ">" and the history entry at the window's recall
+  // position at the caret, in 64-column rows, and moves the position on to
+  // the next older entry (after the oldest: the newest). Nothing when that
+  // entry is missing or empty.
+  void RecallEntry();
 
   // Pastes the clipboard's text at the caret, upper case, in the row.
   void PasteFromClipboard();
@@ -178,10 +192,16 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void InsertAtCaret(std::string_view text);
   void InsertBlock(std::string_view text);
   void RebreakInput();
+  // The two directions of Serialize; each answers the stream's error code.
+  DWORD StoreScreen(platform::Archive& ar);
+  DWORD LoadScreen(platform::Archive& ar);
   // Inserts a blank at the caret and pushes each row's overflow down.
   void InsertBlank();
   void RemovePendingMark();
   void ApplyResponseFormatAtEnd();
+  // Adds an entry that goes on to the host to the history, unless it equals
+  // the entry at the recall position; the position goes back to the newest.
+  void AddEntryToHistory(const std::string& entry);
   void AddSubmittedEntryToHistory(const std::string& entry);
   void UpdateGEntryFlag(const std::string& entry);
   // The local commands; true when the entry was one of them.

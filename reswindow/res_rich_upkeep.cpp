@@ -1,9 +1,13 @@
 // Screen upkeep of a res window: the host-style clear, re-breaking the input
-// into 64-column rows, and the fixed page text of the last response.
+// into 64-column rows, saving and loading the screen as RTF, and the fixed
+// page text of the last response.
 #include <algorithm>
+#include <cstring>
+#include <optional>
 #include <vector>
 
 #include "control/zvemul_ctl.h"
+#include "platform/archive.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
 #include "reswindow/res_rich.h"
@@ -18,6 +22,11 @@ constexpr int kExtraClearLinesTwoFrames = 3;
 constexpr int kLineDownsOutOfView = 350;
 // A paragraph end kept by the re-break must lie before this index.
 constexpr std::size_t kLastKeptLineEndIndex = 63;
+constexpr LONG kMaxSavedLines = 300;
+// In the engine's stored form: the break that reads back as "\r\r\n", and
+// the tab-and-return pair that reads back as "\t\r\n".
+constexpr std::string_view kStoredBreak = "\n";
+constexpr std::string_view kStoredTabReturn = "\t\r";
 
 bool IsParagraphEnd(char c) { return c == '\r' || c == '\n'; }
 
@@ -62,6 +71,68 @@ void RemoveIf(PositionedText& text, Drop drop) {
     ++kept;
   }
   text.Resize(kept);
+}
+
+// Replaces every `from` of a stored-form text by `to`, which takes the
+// format of the first character replaced; none when `from` does not occur.
+std::optional<platform::FormattedText> ReplaceStored(const platform::FormattedText& in, std::string_view from,
+                                                     std::string_view to) {
+  if (in.text.find(from) == std::string::npos) return std::nullopt;
+  static const platform::CharFormat kDefault;
+  std::vector<const platform::CharFormat*> formats;
+  formats.reserve(in.text.size());
+  for (const platform::FormatRun& run : in.runs) formats.insert(formats.end(), run.length, &run.format);
+  formats.resize(in.text.size(), &kDefault);
+
+  platform::FormattedText out;
+  out.text.reserve(in.text.size() + in.text.size() / 8);
+  const platform::CharFormat* last = nullptr;
+  const auto append = [&](std::string_view chars, const platform::CharFormat* format) {
+    out.text.append(chars);
+    if (last != nullptr && (format == last || *format == *last)) {
+      out.runs.back().length += chars.size();
+    } else {
+      out.runs.push_back({chars.size(), *format});
+    }
+    last = format;
+  };
+  for (std::size_t i = 0; i < in.text.size();) {
+    if (in.text.compare(i, from.size(), from) == 0) {
+      append(to, formats[i]);
+      i += from.size();
+    } else {
+      append(std::string_view(in.text).substr(i, 1), formats[i]);
+      ++i;
+    }
+  }
+  return out;
+}
+
+// Stream callbacks between the engine and an archive (the cookie). A failing
+// archive ends the stream with an error code: nothing may unwind through the
+// engine.
+DWORD StreamToArchive(DWORD_PTR cookie, BYTE* buffer, LONG count, LONG* done) {
+  try {
+    reinterpret_cast<platform::Archive*>(cookie)->WriteBytes(
+        std::string_view(reinterpret_cast<const char*>(buffer), static_cast<std::size_t>(count)));
+    *done = count;
+    return 0;
+  } catch (...) {
+    return static_cast<DWORD>(platform::ArchiveCause::kGeneric);
+  }
+}
+
+DWORD StreamFromArchive(DWORD_PTR cookie, BYTE* buffer, LONG count, LONG* done) {
+  try {
+    platform::Archive& ar = *reinterpret_cast<platform::Archive*>(cookie);
+    const std::size_t n = std::min(static_cast<std::size_t>(std::max<LONG>(count, 0)), ar.Remaining());
+    const std::string bytes = ar.ReadBytes(n);
+    std::memcpy(buffer, bytes.data(), bytes.size());
+    *done = static_cast<LONG>(bytes.size());
+    return 0;
+  } catch (...) {
+    return static_cast<DWORD>(platform::ArchiveCause::kGeneric);
+  }
 }
 
 }  // namespace
@@ -172,7 +243,9 @@ void CResRichEdit::RebreakInput() {
   }
   // The input: the caret's row and the rows that continue it, up to the
   // first paragraph end that is not a wrap marker's. Lines below it, such as
-  // a response the caret was put into, keep their line ends.
+  // a response the caret was put into, keep their line ends. A row that grew
+  // past 64 in insert mode pushes its overflow into the next row within this
+  // same pass, so the next row needs no re-break of its own.
   const bool tab_marker = WrapMarker().front() == '\t';
   LONG end = row_start;
   for (const LONG length = text.TextLength(); end < length; ++end) {
@@ -232,6 +305,53 @@ void CResRichEdit::RebreakInput() {
   SetSel(row_start, old_end);
   mutable_engine().ReplaceSelection(rows);
   SetSel(restored);
+}
+
+// ---- Saving and loading the screen -------------------------------------------------------------------
+
+void CResRichEdit::Serialize(platform::Archive& ar) {
+  DWORD error = 0;
+  CatchAll([&] { error = ar.IsStoring() ? StoreScreen(ar) : LoadScreen(ar); });
+  if (error != 0) throw platform::FileException(static_cast<LONG>(error));
+}
+
+DWORD CResRichEdit::StoreScreen(platform::Archive& ar) {
+  // The last 299 lines, below the line break that ended the line before them.
+  const LONG count = engine().LineCount();
+  if (count > kMaxSavedLines) {
+    const LONG p = engine().LineStart(count - (kMaxSavedLines - 1));
+    SetSel(0, p - 1);
+    mutable_engine().DeleteSelection();
+  }
+  SetSel(0, -1);
+  if (auto text = ReplaceStored(engine().FormattedRange(0, engine().TextLength()), kStoredBreak, kStoredTabReturn)) {
+    mutable_engine().ReplaceSelection(*text);
+  }
+  EDITSTREAM stream;
+  stream.dwCookie = reinterpret_cast<DWORD_PTR>(&ar);
+  stream.pfnCallback = StreamToArchive;
+  SendMessage(EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  return stream.dwError;
+}
+
+DWORD CResRichEdit::LoadScreen(platform::Archive& ar) {
+  EDITSTREAM stream;
+  stream.dwCookie = reinterpret_cast<DWORD_PTR>(&ar);
+  stream.pfnCallback = StreamFromArchive;
+  SendMessage(EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+  if (stream.dwError != 0) return stream.dwError;
+  platform::UpdateWindow(handle());
+  if (auto text = ReplaceStored(engine().FormattedRange(0, engine().TextLength()), kStoredTabReturn, kStoredBreak)) {
+    SetSel(0, -1);
+    mutable_engine().ReplaceSelection(*text);
+  }
+  const LONG length = engine().TextLength();
+  if (length == 0 || engine().CharAt(length - 1) != kSom) {
+    SetCaretToEnd();
+    ReplaceSel("\t\r\n>");
+  }
+  SetCaretToEnd();
+  return 0;
 }
 
 // ---- The fixed page -----------------------------------------------------------------------------------

@@ -165,7 +165,7 @@ Json Driver::Handle(const Json& request) {
   Outcome outcome;
   try {
     outcome = Dispatch(request);
-    AnswerEntries();
+    if (!holding_) AnswerEntries();
   } catch (const std::exception& e) {
     outcome = Outcome::Fail(std::string("internal error: ") + e.what());
   } catch (...) {
@@ -327,6 +327,7 @@ Driver::Outcome Driver::Agent(const Json& request) {
   if (name == "tick") return Tick(request);
   if (name == "answer") return Answer(request);
   if (name == "click") return Click(request);
+  if (name == "host") return Host(request);
   if (name == "view") {
     if (auto unknown = UnknownKey(request, {"agent"})) return Outcome::Fail(*unknown);
     Outcome outcome;
@@ -334,7 +335,7 @@ Driver::Outcome Driver::Agent(const Json& request) {
     return outcome;
   }
   return Outcome::Fail(
-      "\"agent\" must be one of \"type\", \"key\", \"click\", \"screen\", \"view\", \"tick\", \"answer\"");
+      "\"agent\" must be one of \"type\", \"key\", \"click\", \"screen\", \"view\", \"tick\", \"answer\", \"host\"");
 }
 
 Driver::Outcome Driver::Type(const Json& request) {
@@ -464,10 +465,28 @@ Driver::Outcome Driver::Answer(const Json& request) {
   return Outcome::Fail("\"with\" must be one of \"ok\", \"cancel\", \"yes\", \"no\", \"default\"");
 }
 
-void Driver::AnswerEntries() {
+Driver::Outcome Driver::Host(const Json& request) {
+  if (auto unknown = UnknownKey(request, {"agent", "hold", "answer"})) return Outcome::Fail(*unknown);
+  if (answerer_ == nullptr) return Outcome::Fail("no host answers entries: start the driver with --host");
+  const Json* hold = request.contains("hold") ? &request["hold"] : nullptr;
+  const Json* answer = request.contains("answer") ? &request["answer"] : nullptr;
+  if (hold != nullptr && !hold->is_boolean()) return Outcome::Fail("\"hold\" must be true or false");
+  if (answer != nullptr && (!answer->is_number_integer() || answer->get<std::int64_t>() < 0 ||
+                            answer->get<std::int64_t>() > kMaxAnswersPerRequest)) {
+    return Outcome::Fail("\"answer\" must be an integer 0 to " + std::to_string(kMaxAnswersPerRequest));
+  }
+  if (hold != nullptr) holding_ = hold->get<bool>();
+  if (answer != nullptr) AnswerEntries(answer->get<int>());
+  if (!holding_) AnswerEntries();
+  Outcome outcome;
+  outcome.result = {{"holding", holding_}, {"waiting", entries_.size()}};
+  return outcome;
+}
+
+void Driver::AnswerEntries(int limit) {
   if (answerer_ == nullptr) return;
   platform::DispatchTable& table = control_.Automation();
-  for (int answered = 0; !entries_.empty() && answered < kMaxAnswersPerRequest; ++answered) {
+  for (int answered = 0; !entries_.empty() && answered < limit; ++answered) {
     const std::string entry = std::move(entries_.front());
     entries_.pop_front();
     const std::string response = answerer_->Answer(session_, entry);

@@ -12,6 +12,7 @@
 //   {"agent": "view"}                       what a person sees
 //   {"agent": "tick", "ms": N}              the clock moves, timers run
 //   {"agent": "answer", "with": A}          answer of the boxes that follow
+//   {"agent": "host", "hold": B, "answer": N}  a slow host: entries wait; N answered now
 // An "id" member of a request is echoed in its reply.
 #pragma once
 
@@ -99,7 +100,9 @@ class Driver final : private platform::EventSink {
   Outcome Screen(const Json& request);
   Outcome Tick(const Json& request);
   Outcome Answer(const Json& request);
-  void AnswerEntries();
+  Outcome Host(const Json& request);
+  // Answers up to `limit` waiting entries, oldest first.
+  void AnswerEntries(int limit = kMaxAnswersPerRequest);
   // Takes the events, boxes and host exchanges gathered since the last call.
   Json TakeMessages();
   Json MakeReply(const Json& request, Outcome outcome);
@@ -113,6 +116,7 @@ class Driver final : private platform::EventSink {
   Json host_ = Json::array();
   EntryAnswerer* answerer_ = nullptr;
   int session_ = 1;
+  bool holding_ = false;  // entries wait until the script releases them
   std::deque<std::string> entries_;  // Windows-1252, waiting for an answer
   std::optional<int> box_answer_;    // none: each box's first button
 };

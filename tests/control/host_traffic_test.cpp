@@ -1,5 +1,6 @@
 // Entries offered to the container and responses coming back: the request
 // queue, window addressing, the screen methods and simulated keys.
+#include "control/zvemul_ctl.h"
 #include "tests/control/control_fixture.h"
 
 namespace zv::testing {
@@ -11,6 +12,15 @@ class HostTrafficTest : public ControlTest {
     ControlTest::SetUp();
     Create();
     Put("CurrentWindow", S(1));
+  }
+  CZVEmulCtrl& Ctrl() { return *static_cast<CZVEmulCtrl*>(control.Get()); }
+  bool SendKey(int window, int key, int flags, int repeat = 1) {
+    return Call("SendKey", {S(window), S(key), S(flags), S(repeat)}).value.integer() != 0;
+  }
+  // Entries offered from window `window` (made current first).
+  void OfferFrom(int window, std::initializer_list<const char*> entries) {
+    Put("CurrentWindow", S(window));
+    for (const char* entry : entries) HostEntry(0, entry);
   }
 };
 
@@ -28,9 +38,25 @@ TEST_F(HostTrafficTest, FiveEntriesAreInFlightAtMostAndTheRestAreRefused) {
   Respond("A\x01OK");
   Respond("A\x01OK");
   EXPECT_EQ(events.Inputs().size(), 5u);
-  // The queue is empty again: the next entry goes at once.
+  // Responses with nothing in flight left the counter at 0: the next entry
+  // goes at once, the one after it waits.
   HostEntry(1, "E7");
+  HostEntry(1, "E8");
   EXPECT_EQ(events.Inputs().back(), "E7");
+}
+
+TEST_F(HostTrafficTest, AContainerMayAnswerFromInsideTheInputHandler) {
+  events.on_event = [&](const RecordedEvent& e) {
+    if (e.name == "DataSourceInput") Respond("A\x01R-" + e.Text(0));
+  };
+  for (const char* entry : {"E1", "E2", "E3", "E4", "E5", "E6"}) HostEntry(1, entry);
+  EXPECT_EQ(events.Inputs().size(), 6u);
+  EXPECT_TRUE(boxes->boxes().empty());
+  // The window that sent an entry becomes the response window only after
+  // the entry was offered: an answer given at once goes where the entry
+  // before it went (at first window 2).
+  EXPECT_NE(Text(2).find("R-E1"), std::string::npos);
+  EXPECT_NE(Text(1).find("R-E6"), std::string::npos);
 }
 
 TEST_F(HostTrafficTest, AnEntryOfferedFromTheInputHandlerWaitsInTheQueue) {
@@ -127,17 +153,40 @@ TEST_F(HostTrafficTest, ClearScreenScrollsOldTextOutOfViewAndWritesASom) {
   EXPECT_EQ(Line(5, 0), ">X");
 }
 
-TEST_F(HostTrafficTest, SessionMappingGivesEachSessionItsOwnQueue) {
+TEST_F(HostTrafficTest, EachSessionHasItsOwnQueueAndCounter) {
   Call("CreateSessionQueue", {S(2), T("1:1,3,5,7,9;2:2,4,6,8,0")});
-  HostEntry(0, "W1");
-  Put("CurrentWindow", S(10));
-  HostEntry(0, "W10");
-  HostEntry(0, "W10B");
-  EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"W1", "W10"}));
-  // Back to one queue: it holds nothing, so an entry goes at once.
-  Call("CreateSessionQueue", {S(1), T("")});
+  OfferFrom(1, {"A1", "A2", "A3", "A4", "A5", "A6"});
+  EXPECT_EQ(BoxTexts(), std::vector<std::string>{kQueueFull});
+  // "0" is window 10, which shares session 2 with window 2.
+  OfferFrom(10, {"B1"});
+  OfferFrom(2, {"B2"});
+  EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"A1", "B1"}));
+
+  // A response drains the queue of the current window's session.
+  Respond("A\x01OK");
+  EXPECT_EQ(events.Inputs().back(), "B2");
+  Put("CurrentWindow", S(3));
+  Respond("A\x01OK");
+  Respond("A\x01OK");
+  EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"A1", "B1", "B2", "A2", "A3"}));
+
+  // Back to one queue, which holds nothing: an entry goes at once.
+  Call("CreateSessionQueue", {S(1), T("1:1;2:2")});
   HostEntry(0, "ONE");
   EXPECT_EQ(events.Inputs().back(), "ONE");
+}
+
+TEST_F(HostTrafficTest, MappingTextsAndWindowsNoMappingNames) {
+  // The first group is session 1 whatever digit stands before its colon, so
+  // windows 1 and 2 share a queue; windows 3 and 5, named by no mapping,
+  // share the single queue.
+  Call("CreateSessionQueue", {S(2), T("5:1;1:2;3:4")});
+  for (int window : {1, 2, 4, 3, 5}) OfferFrom(window, {std::to_string(window).c_str()});
+  EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"1", "4", "3"}));
+  // A negative session count is one queue for all windows.
+  Call("CreateSessionQueue", {S(-1), T("1:1")});
+  OfferFrom(4, {"W4"});
+  EXPECT_EQ(events.Inputs().size(), 3u);
 }
 
 TEST_F(HostTrafficTest, SendKeyControlDigitSubmitsTheEntryInThatWindow) {
@@ -150,6 +199,59 @@ TEST_F(HostTrafficTest, SendKeyControlDigitSubmitsTheEntryInThatWindow) {
       "A\x01"
       "DONE");
   EXPECT_EQ(Text(3), ">\r\n>QRSDONE");
+}
+
+TEST_F(HostTrafficTest, SendKeyCommandsClearAndSendToTheOtherFrame) {
+  HostEntry(1, "FIRST");
+  Respond("A\x01R1|R2|>");
+  EXPECT_TRUE(SendKey(0, VK_F9, 0));
+  EXPECT_EQ(Line(1, Screen(1).LineCount() - 1), ">");
+  EXPECT_EQ(Screen(1).FirstVisibleLine(), Screen(1).LineCount() - 1);
+  // With a window, F9 makes it current before it clears it.
+  ScreenInput(5, "X");
+  EXPECT_TRUE(SendKey(5, VK_F9, 2));
+  EXPECT_EQ(Get("CurrentWindow").value, S(5));
+  EXPECT_EQ(Line(5, Screen(5).LineCount() - 1), ">");
+
+  // Ctrl+N: the entry goes to the other frame's current window.
+  ScreenInput(5, "NEXT");
+  EXPECT_TRUE(SendKey(0, 'N', 1));
+  EXPECT_EQ(events.Inputs().back(), "NEXT");
+  EXPECT_EQ(Text(2), ">\r\n>NEXT<");
+}
+
+TEST_F(HostTrafficTest, SendKeyDeleteOfAWholeLineEmptiesItAndKeepsItsBreak) {
+  ScreenInput(1, "ABC\r\n>DEF");
+  CResRichEdit& window = dynamic_cast<CResRichEdit&>(*platform::FromHandle(Hwnd(1)));
+  window.SetSel(0, 5);
+  EXPECT_FALSE(SendKey(0, VK_DELETE, 0));
+  EXPECT_EQ(Text(1), "\r\n>DEF");
+  // The last line's break is the final mark, which selecting to the end takes in.
+  window.SetSel(1, -1);
+  EXPECT_FALSE(SendKey(0, VK_DELETE, 0));
+  EXPECT_EQ(Text(1), "\r\n");
+}
+
+TEST_F(HostTrafficTest, SendKeyInsertTogglesOnceAndAltMakesNoWindowCurrent) {
+  EXPECT_TRUE(SendKey(3, VK_INSERT, 0));
+  EXPECT_EQ(Get("InsertMode").value, B(TRUE));
+  EXPECT_EQ(control->View().status_bar.parts.at(2), "INS");
+
+  Put("CurrentWindow", S(4));
+  ScreenInput(4, "ALT");
+  platform::CurrentDesktop().keyboard_state().Set(VK_MENU, platform::KeyboardState::kDown);
+  EXPECT_TRUE(SendKey(0, '7', 1));
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"ALT"});
+  EXPECT_EQ(Get("CurrentWindow").value, S(4));
+}
+
+TEST_F(HostTrafficTest, AnEntryCopiedToTheOtherFrameIsAnsweredWithAFreshSom) {
+  ScreenInput(1, "ABC");
+  Ctrl().CopyEntryToOtherFrame();
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"ABC"});
+  EXPECT_EQ(Text(1), ">ABC\r\n>");
+  Respond("A\x01OK");
+  EXPECT_EQ(Text(1), ">ABC\r\n>>OK");
 }
 
 TEST_F(HostTrafficTest, SendKeyDeliversOtherKeysAsKeystrokes) {
@@ -166,7 +268,11 @@ TEST_F(HostTrafficTest, SendKeyDeliversOtherKeysAsKeystrokes) {
   Call("SendKey", {S(0), S(VK_F7), S(2), S(1)});
   EXPECT_EQ(Get("CurrentWindow").value, S(10));
 
-  // The keyboard state is as before.
+  // Repeat presses the key that many times; the keyboard state is as before.
+  Put("CurrentWindow", S(1));
+  ScreenInput(1, "DEFG");
+  EXPECT_TRUE(SendKey(0, VK_LEFT, 0, 3));
+  EXPECT_EQ(Screen(1).Selection().cpMin, Screen(1).TextLength() - 3);
   EXPECT_EQ(platform::GetKeyState(VK_CONTROL) & 0x8000, 0);
 }
 

@@ -239,6 +239,7 @@ TEST_F(DriverTest, MalformedRequestsGetClearErrors) {
       {R"({"agent": "view", "window": 1})", "unknown key \"window\""},
       {R"({"agent": "click", "x": -1, "y": 0})", "\"x\" and \"y\" must be integers"},
       {R"({"agent": "click", "x": 1})", "\"x\" and \"y\" must be integers"},
+      {R"({"agent": "host", "hold": true})", "start the driver with --host"},
   };
   for (const auto& [line, description] : cases) {
     const Json reply = Send(line);

@@ -149,5 +149,45 @@ TEST_F(ZvemulScriptTest, TheAgentsKeysReachTheScreenAndTheContainer) {
   EXPECT_EQ(replies[4]["result"]["text"].get<std::string>(), ">A$4PLF>XI<\r\n>");
 }
 
+// The names of the DataSourceInput entries of one reply, in order.
+std::vector<std::string> EntriesOf(const Json& reply) {
+  std::vector<std::string> entries;
+  for (const Json& event : reply["events"]) {
+    if (event["name"] == "DataSourceInput") entries.push_back(event["args"][0].get<std::string>());
+  }
+  return entries;
+}
+
+TEST_F(ZvemulScriptTest, ABurstOfEntriesAgainstASlowHost) {
+  std::string script = "{\"agent\": \"host\", \"hold\": true}\n";
+  for (int i = 1; i <= 6; ++i) script += "{\"call\": \"HostEntry\", \"args\": [1, \"E" + std::to_string(i) + "\"]}\n";
+  script +=
+      "{\"agent\": \"host\", \"answer\": 1}\n"
+      "{\"agent\": \"host\", \"answer\": 3}\n"
+      "{\"agent\": \"host\", \"hold\": false}\n"
+      "{\"agent\": \"screen\", \"window\": 1}\n";
+  ASSERT_EQ(Run("--host echo --profile " + home_.root() + "/profile", script), 0);
+  const std::vector<Json> replies = Replies();
+  ASSERT_EQ(replies.size(), 11u);
+  // One entry goes to the host, four wait in the queue, the sixth is refused.
+  EXPECT_EQ(EntriesOf(replies[1]), std::vector<std::string>{"E1"});
+  for (int i = 2; i <= 5; ++i) EXPECT_TRUE(EntriesOf(replies[i]).empty()) << i;
+  ASSERT_EQ(replies[6]["messages"].size(), 1u);
+  EXPECT_EQ(replies[6]["messages"][0]["text"],
+            "No more than 5 requests can be queued. \nPlease press ESC twice to clear the queue");
+  // Each answer lets the next entry go, in the order offered.
+  EXPECT_EQ(replies[7]["host"].size(), 1u);
+  EXPECT_EQ(EntriesOf(replies[7]), std::vector<std::string>{"E2"});
+  EXPECT_EQ(replies[7]["result"], (Json{{"holding", true}, {"waiting", 1}}));
+  EXPECT_EQ(EntriesOf(replies[8]), (std::vector<std::string>{"E3", "E4", "E5"}));
+  EXPECT_EQ(replies[9]["host"][0]["entry"], "E5");
+  EXPECT_TRUE(EntriesOf(replies[9]).empty());
+  EXPECT_EQ(replies[9]["result"], (Json{{"holding", false}, {"waiting", 0}}));
+  const std::string screen = replies[10]["result"]["text"].get<std::string>();
+  EXPECT_THAT(screen, HasSubstr("ECHO E1\r\nEND OF ECHO"));
+  EXPECT_THAT(screen, HasSubstr("ECHO E5\r\nEND OF ECHO"));
+  EXPECT_EQ(screen.find("ECHO E6"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zv::script::testing
