@@ -110,18 +110,49 @@ void PaintTabs(const TabStripView& strip, bool all_windows, int frame, int row, 
 void PaintStatusBar(const StatusBarView& bar, int row, Painting& out) {
   const int columns = out.grid.columns();
   out.grid.Fill(row, 0, columns, kBarStyle);
+  const std::vector<int> widths = StatusPartWidths(bar, columns);
   int left = 0;
-  for (std::size_t i = 0; i < bar.parts.size(); ++i) {
-    const int edge = i < bar.right_edges.size() ? bar.right_edges[i] : -1;
-    const int right = edge < 0 ? columns : std::clamp(edge / kPixelsPerColumn, left, columns);
+  for (std::size_t i = 0; i < widths.size(); ++i) {
     // Each part after the first begins with its separator.
     if (i > 0 && left < columns) out.grid.Put(row, left, "|", kBarStyle);
-    if (right - left >= 2) out.grid.Put(row, left + 1, bar.parts[i], kBarStyle, right - left - 1);
-    left = right;
+    if (widths[i] >= 2) out.grid.Put(row, left + 1, bar.parts[i], kBarStyle, widths[i] - 1);
+    left += widths[i];
   }
 }
 
 }  // namespace
+
+std::vector<int> StatusPartWidths(const StatusBarView& bar, int columns) {
+  const std::size_t count = bar.parts.size();
+  std::vector<int> widths(count, 0);
+  std::vector<int> needs(count, 0);
+  int left = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const int edge = i < bar.right_edges.size() ? bar.right_edges[i] : -1;
+    const int right = edge < 0 ? columns : std::clamp(edge / kPixelsPerColumn, left, columns);
+    widths[i] = right - left;
+    needs[i] = static_cast<int>(bar.parts[i].size()) + 1;  // with the separator or leading blank
+    left = right;
+  }
+  for (std::size_t i = 0; i < count; ++i) {
+    while (widths[i] < needs[i]) {
+      std::size_t donor = count;
+      int most = 0;
+      for (std::size_t j = 0; j < count; ++j) {
+        const int spare = widths[j] - needs[j];
+        if (j != i && spare > most) {
+          donor = j;
+          most = spare;
+        }
+      }
+      if (donor == count) break;
+      const int moved = std::min(most, needs[i] - widths[i]);
+      widths[donor] -= moved;
+      widths[i] += moved;
+    }
+  }
+  return widths;
+}
 
 int WindowOfTab(bool all_windows, int frame, int index) {
   if (all_windows) return index + 1;

@@ -42,6 +42,11 @@ Painting PaintTooSmall(int rows, int columns);
 // when no frame shows a window.
 int PageLines(const ControlView& view);
 
+// The columns of each status bar part: the control's right edges at
+// kPixelsPerColumn, widened where a text does not fit by the spare columns
+// of parts whose texts are shorter than their room.
+std::vector<int> StatusPartWidths(const StatusBarView& bar, int columns);
+
 const HitZone* HitTest(const Painting& painting, int row, int column);
 
 // The window number of tab `index` of a strip: the all-windows strip, or a

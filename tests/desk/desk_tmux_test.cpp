@@ -185,6 +185,24 @@ TEST_F(DeskTmuxTest, AnAvailabilityRequestIsAnsweredAndPagedAndTheExitKeyLeavesC
   desk.ExpectTerminalRestored();
 }
 
+TEST_F(DeskTmuxTest, AFullQueueIsRefusedInAModalMessageBox) {
+  TmuxDesk desk(home_, 100, 40);
+  desk.Start("--latency 60000");
+  ASSERT_TRUE(desk.WaitForText("No Scripts Running")) << desk.last();
+  // One entry in flight and four waiting; the sixth is refused.
+  for (int i = 0; i < 6; ++i) {
+    desk.Literal(">h");
+    desk.Keys("Enter");
+  }
+  ASSERT_TRUE(desk.WaitForText("No more than 5 requests can be queued.")) << desk.last();
+  EXPECT_TRUE(Contains(desk.last(), "[ OK ]")) << desk.last();
+  desk.Keys("Enter");
+  EXPECT_TRUE(desk.WaitFor([](const std::string& s) { return !Contains(s, "[ OK ]"); }, std::chrono::seconds(5)))
+      << desk.last();
+  desk.Keys("'C-\\'");
+  desk.ExpectTerminalRestored();
+}
+
 TEST_F(DeskTmuxTest, ASomFollowsADisplay) {
   TmuxDesk desk(home_, 100, 40);
   desk.Start("--latency 0");

@@ -141,6 +141,21 @@ TEST_F(ViewPainterTest, StatusPartsStandAtTheirRightEdges) {
   EXPECT_EQ(bar.substr(90), "|9:05 AM  ");
 }
 
+TEST_F(ViewPainterTest, ALongStatusTextTakesSpareRoomFromItsNeighbours) {
+  view_.status_bar.parts[1] = "ONLINE - 2 BAD LINES";
+  view_.status_bar.right_edges = {130, 197, 230, 357, 382, 425, -1};  // 80 columns
+  const std::vector<int> widths = StatusPartWidths(view_.status_bar, 80);
+  int total = 0;
+  for (const int width : widths) total += width;
+  EXPECT_EQ(total, 80);
+  const Painting p = PaintView(view_, LayOutScreen(24, 80, Chrome{}));
+  const std::string bar = p.grid.RowText(23);
+  EXPECT_NE(bar.find("|ONLINE - 2 BAD LINES|OVR"), std::string::npos) << bar;
+  EXPECT_NE(bar.find(" Ctrl+] help"), std::string::npos) << bar;
+  EXPECT_NE(bar.find("|No Scripts Running"), std::string::npos) << bar;
+  EXPECT_NE(bar.find("|9:05 AM"), std::string::npos) << bar;
+}
+
 TEST_F(ViewPainterTest, OneFrameShowsTheCurrentWindowUnderTheStripOfAllWindows) {
   view_.layout = 1;
   view_.all_tabs.visible = true;
