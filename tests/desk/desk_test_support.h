@@ -19,7 +19,6 @@ class TempHome {
     ::setenv("HOME", home().c_str(), 1);
     ::setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
     ::setenv("XDG_STATE_HOME", (root_ + "/state").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (root_ + "/data").c_str(), 1);
     ::setenv("ZVEMUL_LOGFILE", (root_ + "/logfile.log").c_str(), 1);
   }
   ~TempHome() {

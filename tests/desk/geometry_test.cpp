@@ -47,12 +47,6 @@ TEST(Geometry, BelowTheSmallestTerminalNothingIsLaidOut) {
   EXPECT_FALSE(LayOutScreen(24, 80, Chrome{}).too_small);
 }
 
-TEST(Geometry, CorrectionMovesByWholeLinesPerFrame) {
-  EXPECT_EQ(CorrectedClientHeight(500, 13, 12, 16, 2), 532);
-  EXPECT_EQ(CorrectedClientHeight(500, 12, 13, 16, 1), 484);
-  EXPECT_EQ(CorrectedClientHeight(10, 0, 5, 16, 2), 1);
-}
-
 // The estimate against the real control: every shown window's page is the
 // frame's rows, so the caret the control keeps in view is on the terminal.
 class GeometryWithControl : public ::testing::Test {

@@ -98,17 +98,6 @@ TEST_F(ViewPainterTest, AScrolledWindowStartsAtItsFirstVisibleLine) {
   EXPECT_FALSE(p.cursor.has_value()) << "a caret scrolled out of view is no cursor";
 }
 
-TEST_F(ViewPainterTest, OnlyTheFocusedWindowShowsItsSelection) {
-  Engine(1).ReplaceSelection(">ABC");
-  Engine(1).SetSelection(1, 3);
-  Engine(2).ReplaceSelection(">XYZ");
-  Engine(2).SetSelection(1, 3);
-  const Painting p = PaintView(view_, layout_);
-  EXPECT_TRUE(p.grid.at(1, 1).style.attributes & kReverse);
-  EXPECT_FALSE(p.grid.at(1, 3).style.attributes & kReverse);
-  EXPECT_FALSE(p.grid.at(layout_.frames[1].top, 1).style.attributes & kReverse);
-}
-
 TEST_F(ViewPainterTest, TabStripsNameTheirWindowsAndTakeClicks) {
   view_.frame_tabs[1].selected = 2;
   view_.frame_tabs[1].captions[1] = "SALES";
