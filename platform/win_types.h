@@ -135,6 +135,10 @@ inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT HTCLIENT = 1;
 inline constexpr UINT MA_ACTIVATE = 1;
 
+// Mouse message key state (wParam).
+inline constexpr WPARAM MK_LBUTTON = 0x0001;
+inline constexpr WPARAM MK_RBUTTON = 0x0002;
+
 // Scroll bar commands (WM_VSCROLL).
 inline constexpr UINT SB_LINEUP = 0;
 inline constexpr UINT SB_LINEDOWN = 1;

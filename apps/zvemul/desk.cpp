@@ -1,0 +1,347 @@
+#include "apps/zvemul/desk.h"
+
+#include <poll.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "apps/zvemul/help_screen.h"
+#include "platform/clocks.h"
+#include "platform/code_page.h"
+#include "platform/fixed_system_values.h"
+#include "platform/font_catalogs.h"
+#include "platform/in_process_clipboard.h"
+#include "platform/object_registry.h"
+#include "platform/window.h"
+
+namespace zv::desk {
+namespace {
+
+using platform::InvokeKind;
+using platform::Variant;
+
+// What the container writes in the status bar's first part, which is its own.
+constexpr char kHint[] = "Ctrl+] help";
+// Tries at fitting the client height to the terminal's rows.
+constexpr int kFitAttempts = 4;
+
+platform::DesktopServices MakeServices(Terminal& terminal, CursesMessageBoxes*& boxes) {
+  platform::DesktopServices services;
+  auto message_boxes = std::make_unique<CursesMessageBoxes>(terminal);
+  boxes = message_boxes.get();
+  services.message_boxes = std::move(message_boxes);
+  services.clipboard = std::make_unique<platform::InProcessClipboard>();
+  services.clock = std::make_unique<platform::SystemClock>();
+  services.system_values = std::make_unique<platform::FixedSystemValues>();
+  services.fonts = std::make_unique<platform::FontconfigCatalog>();
+  return services;
+}
+
+host::HostLinkOptions LinkOptions(const DeskOptions& options) {
+  host::HostLinkOptions link;
+  if (!options.host_command.empty()) {
+    link.kind = host::HostLinkOptions::Kind::kCommand;
+    link.command = options.host_command;
+  } else {
+    link.kind = options.host == "echo" ? host::HostLinkOptions::Kind::kEcho : host::HostLinkOptions::Kind::kDemo;
+  }
+  link.latency_ms = options.latency_ms;
+  return link;
+}
+
+Chrome ChromeOf(const ControlView& view) {
+  Chrome chrome;
+  chrome.layout = view.layout == 1 ? 1 : 2;
+  chrome.tabs = chrome.layout == 1 ? view.all_tabs.visible : view.frame_tabs[0].visible;
+  chrome.status_bar = view.status_bar.exists;
+  return chrome;
+}
+
+const ResWindowView* WindowOf(const ControlView& view, int number) {
+  for (const ResWindowView& w : view.windows) {
+    if (w.number == number) return &w;
+  }
+  return nullptr;
+}
+
+// HOME becomes the profile folder (made if missing) before the control,
+// which finds its per-user folder there, is created.
+bool UseProfile(const std::string& folder, std::ostream& err) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!std::filesystem::is_directory(folder, ec)) {
+    err << "zvemul: the profile folder " << folder << " cannot be made\n";
+    return false;
+  }
+  const std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
+  ::setenv("HOME", (ec ? folder : absolute.string()).c_str(), 1);
+  return true;
+}
+
+}  // namespace
+
+Desk::Desk(const DeskOptions& options, Terminal& terminal)
+    : options_(options), terminal_(terminal), desktop_(MakeServices(terminal, boxes_)), scope_(desktop_) {
+  desktop_.SetRedrawListener([this](HWND, platform::RedrawRequest) { dirty_ = true; });
+}
+
+Desk::~Desk() {
+  Finish();
+  control_.Reset();
+}
+
+bool Desk::Start(std::string& error) {
+  CLSID clsid{};
+  HRESULT hr = platform::CLSIDFromProgID(kZVEmulProgId, &clsid);
+  if (SUCCEEDED(hr)) {
+    hr = platform::CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IZVEmulControl::kIid, control_.PutVoid());
+  }
+  if (FAILED(hr)) {
+    error = std::string("cannot create ") + kZVEmulProgId;
+    return false;
+  }
+  if (const platform::EventInfo* event = control_->Automation().EventByName("DataSourceInput")) {
+    data_source_input_ = event->id;
+  }
+  control_->Automation().Advise(this);
+  link_ = host::MakeHostLink(LinkOptions(options_), desktop_.clock());
+
+  // A first size for creation, at the default font's line height; FitControl
+  // corrects it for the font the settings bring.
+  ScreenLayout first = LayOutScreen(std::max(terminal_.rows(), kMinRows), std::max(terminal_.columns(), kMinColumns),
+                                    Chrome{});
+  const SIZE size = ClientSizeFor(first, platform::TextEngine().LineHeight());
+  window_alive_ = control_->CreateControlWindow(nullptr, RECT{0, 0, size.cx, size.cy});
+  if (!window_alive_) {
+    error = "the control's window cannot be created";
+    return false;
+  }
+  if (platform::Window* window = control_->ControlWindow()) platform::SetFocus(window->handle());
+
+  sessions_.Set(options_.sessions, options_.session_map);
+  if (options_.sessions > 1) {
+    Invoke("CreateSessionQueue", InvokeKind::kMethod,
+           {Variant::Short(static_cast<std::int16_t>(options_.sessions)),
+            Variant::String(platform::Cp1252ToUtf16(platform::Utf8ToCp1252(options_.session_map)))});
+  }
+  Invoke("SetScriptStatusText", InvokeKind::kMethod, {Variant::String(platform::Cp1252ToUtf16(kHint))});
+  ShowLinkState();
+  dirty_ = true;
+  return true;
+}
+
+platform::InvokeResult Desk::Invoke(std::string_view name, InvokeKind kind, std::vector<Variant> args) {
+  platform::DispatchTable& table = control_->Automation();
+  const std::optional<platform::DISPID> id = table.IdOfName(name);
+  if (!id) return platform::InvokeResult{DISP_E_UNKNOWNNAME, {}, std::string(name)};
+  return table.Invoke(*id, kind, args);
+}
+
+void Desk::OnEvent(const platform::EventInfo& event, std::span<const Variant> args) {
+  if (event.id != data_source_input_ || args.empty() || !link_) return;
+  // The event names no window: the entry belongs to the current window's
+  // session, which is also the queue the control counts it in.
+  const platform::InvokeResult current = Invoke("CurrentWindow", InvokeKind::kPropertyGet);
+  const int window = current.ok() ? current.value.integer() : 1;
+  link_->Send(sessions_.SessionOf(window), platform::Utf16ToCp1252(args[0].string()));
+}
+
+void Desk::Run() {
+  while (!quit_) {
+    if (dirty_) {
+      FitControl();
+      desktop_.PaintPending();
+      Render();
+      dirty_ = false;
+    }
+    pollfd fds[3] = {{STDIN_FILENO, POLLIN, 0}, {terminal_.signal_fd(), POLLIN, 0}, {-1, 0, 0}};
+    if (link_->PollFd() >= 0) fds[2] = pollfd{link_->PollFd(), link_->PollEvents(), 0};
+    ::poll(fds, 3, PollTimeout());
+
+    const Terminal::Signals signals = terminal_.TakeSignals();
+    if (signals.quit) quit_ = true;
+    if (signals.resized) {
+      terminal_.UpdateSize();
+      dirty_ = true;
+    }
+    for (const TerminalInput& input : terminal_.ReadInput()) {
+      if (quit_) break;
+      Handle(DecodeInput(input));
+      dirty_ = true;
+    }
+    if (boxes_->quit_requested()) quit_ = true;
+    if (quit_) break;
+    desktop_.RunTimers();
+    DeliverAnswers();
+    ShowLinkState();
+  }
+  Finish();
+}
+
+int Desk::PollTimeout() {
+  int timeout = link_->PollTimeoutMs();
+  if (const std::optional<DWORD> timer = desktop_.TimeToNextTimer()) {
+    const int ms = static_cast<int>(std::min<DWORD>(*timer, 60000));
+    timeout = timeout < 0 ? ms : std::min(timeout, ms);
+  }
+  return timeout;
+}
+
+void Desk::Handle(const DeskAction& action) {
+  switch (action.kind) {
+    case DeskAction::Kind::kNone:
+      return;
+    case DeskAction::Kind::kQuit:
+      quit_ = true;
+      return;
+    case DeskAction::Kind::kResize:
+      terminal_.UpdateSize();
+      return;
+    default:
+      break;
+  }
+  if (help_) {
+    help_ = false;  // any key or click closes the help
+    return;
+  }
+  if (action.kind == DeskAction::Kind::kHelp) {
+    help_ = true;
+    return;
+  }
+  if (layout_.too_small) return;
+  switch (action.kind) {
+    case DeskAction::Kind::kPress:
+      platform::PressKey(action.vk, action.modifiers);
+      break;
+    case DeskAction::Kind::kType:
+      platform::TypeText(action.text);
+      break;
+    case DeskAction::Kind::kMouse:
+      Click(action.row, action.column, action.button);
+      break;
+    default:
+      break;
+  }
+}
+
+void Desk::Click(int row, int column, int button) {
+  const HitZone* zone = HitTest(painting_, row, column);
+  if (zone == nullptr) return;
+  switch (zone->kind) {
+    case HitZone::Kind::kTab:
+      // The tab strip has no click path of its own a container could reach;
+      // OpenWindow switches windows as a click on the tab does.
+      if (button == 1) Invoke("OpenWindow", InvokeKind::kMethod, {Variant::Short(static_cast<std::int16_t>(zone->window))});
+      return;
+    case HitZone::Kind::kLayoutButton:
+      if (button == 1) Invoke("Resize", InvokeKind::kMethod, {Variant::Short(0)});
+      return;
+    case HitZone::Kind::kWindow: {
+      const ControlView view = control_->View();
+      const ResWindowView* window = WindowOf(view, zone->window);
+      if (window == nullptr) return;
+      const LPARAM at = MAKELPARAM(static_cast<WORD>(column * kPixelsPerColumn),
+                                   static_cast<WORD>((row - zone->rows.top) * line_height_));
+      if (button == 1) {
+        platform::SendMessage(window->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        platform::SendMessage(window->hwnd, WM_LBUTTONUP, 0, at);
+      } else {
+        platform::SendMessage(window->hwnd, WM_RBUTTONDOWN, MK_RBUTTON, at);
+        platform::SendMessage(window->hwnd, WM_RBUTTONUP, 0, at);
+      }
+      return;
+    }
+  }
+}
+
+void Desk::DeliverAnswers() {
+  // Answers go back from the loop, never from inside the event that sent
+  // the entry.
+  for (const host::HostAnswer& answer : link_->Poll()) {
+    Invoke("DataSourceResponse", InvokeKind::kMethod, {Variant::String(platform::Cp1252ToUtf16(answer.response))});
+    dirty_ = true;
+  }
+}
+
+void Desk::ShowLinkState() {
+  const std::string state = link_->StatusText();
+  if (state == link_state_) return;
+  link_state_ = state;
+  Invoke("SetCommText", InvokeKind::kMethod, {Variant::String(platform::Cp1252ToUtf16(state))});
+}
+
+void Desk::FitControl() {
+  if (!window_alive_) return;
+  const ControlView view = control_->View();
+  const Chrome chrome = ChromeOf(view);
+  const ResWindowView* current = WindowOf(view, view.current_window);
+  const LONG line_height = current != nullptr && current->engine != nullptr ? current->engine->LineHeight() : 0;
+  if (layout_.rows == terminal_.rows() && layout_.columns == terminal_.columns() && layout_.chrome == chrome &&
+      line_height == line_height_) {
+    return;
+  }
+  layout_ = LayOutScreen(terminal_.rows(), terminal_.columns(), chrome);
+  line_height_ = line_height;
+  platform::Window* window = control_->ControlWindow();
+  if (layout_.too_small || window == nullptr || line_height <= 0) return;
+
+  const SIZE size = ClientSizeFor(layout_, line_height);
+  const int wanted = FrameRows(layout_);
+  int height = size.cy;
+  for (int attempt = 0; attempt < kFitAttempts; ++attempt) {
+    window->Move(RECT{0, 0, size.cx, height});
+    const int shown = PageLines(control_->View());
+    if (shown < 0 || shown == wanted) break;
+    height = CorrectedClientHeight(height, wanted, shown, line_height, chrome.layout);
+  }
+}
+
+void Desk::Render() {
+  if (layout_.too_small || !window_alive_) {
+    painting_ = PaintTooSmall(terminal_.rows(), terminal_.columns());
+  } else {
+    painting_ = PaintView(control_->View(), layout_);
+  }
+  std::optional<CellPosition> cursor = painting_.cursor;
+  if (help_) {
+    PaintHelp(painting_.grid);
+    cursor.reset();
+  }
+  terminal_.Show(painting_.grid, cursor);
+}
+
+void Desk::Finish() {
+  if (window_alive_) {
+    control_->DestroyControlWindow();
+    window_alive_ = false;
+  }
+  if (control_) control_->Automation().Unadvise(this);
+  if (link_) link_->Close();
+}
+
+int RunDesk(const DeskOptions& options, std::ostream& err) {
+  if (!options.profile.empty() && !UseProfile(options.profile, err)) return 2;
+  Terminal terminal;
+  std::string error;
+  if (!terminal.Start(error)) {
+    err << "zvemul: " << error << '\n';
+    return 1;
+  }
+  bool started = false;
+  {
+    Desk desk(options, terminal);
+    started = desk.Start(error);
+    if (started) desk.Run();
+  }
+  terminal.Stop();
+  if (!started) {
+    err << "zvemul: " << error << '\n';
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace zv::desk

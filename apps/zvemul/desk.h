@@ -1,0 +1,81 @@
+// The desk: a container for one ZVEmul control in a terminal. It creates the
+// control by its ProgID, sizes it to the terminal, draws its view, delivers
+// the agent's keys and clicks, carries entries to the host link and hands
+// the answers back, all from one single-threaded poll loop.
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "apps/zvemul/curses_message_boxes.h"
+#include "apps/zvemul/desk_options.h"
+#include "apps/zvemul/geometry.h"
+#include "apps/zvemul/key_decoder.h"
+#include "apps/zvemul/session_map.h"
+#include "apps/zvemul/terminal.h"
+#include "apps/zvemul/view_painter.h"
+#include "control/zvemul_surface.h"
+#include "host/host_link.h"
+#include "platform/desktop.h"
+
+namespace zv::desk {
+
+class Desk final : private platform::EventSink {
+ public:
+  Desk(const DeskOptions& options, Terminal& terminal);
+  ~Desk() override;
+  Desk(const Desk&) = delete;
+  Desk& operator=(const Desk&) = delete;
+
+  // Creates the control and its window, fitted to the terminal, and starts
+  // the host link. False, with the reason, when the control cannot be made.
+  bool Start(std::string& error);
+  // Runs until the exit key, Ctrl+C or a signal, then destroys the control's
+  // window (the control writes its settings then) and closes the link.
+  void Run();
+
+ private:
+  void OnEvent(const platform::EventInfo& event, std::span<const platform::Variant> args) override;
+  platform::InvokeResult Invoke(std::string_view name, platform::InvokeKind kind,
+                                std::vector<platform::Variant> args = {});
+
+  void Handle(const DeskAction& action);
+  void Click(int row, int column, int button);
+  void DeliverAnswers();
+  void ShowLinkState();
+  // Fits the control to the terminal when the size, the layout or the font
+  // changed.
+  void FitControl();
+  void Render();
+  int PollTimeout();
+  void Finish();
+
+  DeskOptions options_;
+  Terminal& terminal_;
+  CursesMessageBoxes* boxes_ = nullptr;  // owned by desktop_
+  platform::Desktop desktop_;
+  platform::DesktopScope scope_;
+  platform::ComPtr<IZVEmulControl> control_;
+  bool window_alive_ = false;
+  platform::DISPID data_source_input_ = 0;
+  std::unique_ptr<host::HostLink> link_;
+  SessionMap sessions_;
+  std::string link_state_;
+
+  ScreenLayout layout_;
+  LONG line_height_ = 0;
+  Painting painting_;
+  bool dirty_ = true;
+  bool help_ = false;
+  bool quit_ = false;
+};
+
+// The whole program after the command line: profile, terminal, desk.
+// Returns the exit status.
+int RunDesk(const DeskOptions& options, std::ostream& err);
+
+}  // namespace zv::desk

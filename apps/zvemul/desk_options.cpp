@@ -1,0 +1,36 @@
+#include "apps/zvemul/desk_options.h"
+
+#include <CLI/CLI.hpp>
+
+namespace zv::desk {
+
+std::optional<DeskOptions> ParseDeskOptions(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+                                            int& exit_code) {
+  CLI::App app("ZVEmul, the reservation desk in a terminal. Ctrl+] shows the keys, Ctrl+\\ leaves.", "zvemul");
+  DeskOptions options;
+  app.add_option("--host", options.host, "The built-in host: demo (default) or echo")
+      ->check(CLI::IsMember({"demo", "echo"}));
+  app.add_option("--host-cmd", options.host_command,
+                 "Run COMMAND with /bin/sh -c and talk to it in JSON lines instead of a built-in host")
+      ->type_name("COMMAND");
+  app.add_option("--latency", options.latency_ms, "The demo host's answering time in milliseconds (default 300)")
+      ->type_name("MS")
+      ->check(CLI::Range(0, 60000));
+  app.add_option("--sessions", options.sessions, "Host sessions (CreateSessionQueue); 1: one queue for all windows")
+      ->type_name("N")
+      ->check(CLI::Range(1, 10));
+  app.add_option("--session-map", options.session_map, "Windows of each session, such as 1:1,3,5;2:2,4,6")
+      ->type_name("TEXT");
+  app.add_option("--profile", options.profile, "Use DIR as the user's profile (HOME) instead of $HOME")
+      ->type_name("DIR");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    exit_code = app.exit(e, out, err);
+    return std::nullopt;
+  }
+  exit_code = 0;
+  return options;
+}
+
+}  // namespace zv::desk

@@ -1,0 +1,260 @@
+// The desk as a person uses it: the program as built, in a tmux pane of a
+// fixed size, typed at with send-keys and read with capture-pane. Skipped
+// when tmux or the program is missing.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <functional>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "desk_test_support.h"
+
+namespace zv::desk {
+namespace {
+
+constexpr char kDesk[] = ZV_BINARY_DIR "/apps/zvemul/zvemul";
+constexpr char kPrompt[] = "desk-test$";
+
+std::string Quote(const std::string& text) {
+  std::string out = "'";
+  for (const char c : text) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+struct ShellResult {
+  int status = -1;
+  std::string output;
+};
+
+ShellResult Shell(const std::string& command) {
+  ShellResult result;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) return result;
+  char buffer[4096];
+  while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) result.output.append(buffer, n);
+  result.status = ::pclose(pipe);
+  return result;
+}
+
+std::vector<std::string> Lines(const std::string& screen) {
+  std::vector<std::string> lines;
+  std::istringstream in(screen);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// One tmux server of the test's own, with one session running a shell with
+// a known prompt, in which the desk is started as a person would.
+class TmuxDesk {
+ public:
+  TmuxDesk(const testing::TempHome& home, int columns, int rows) : socket_(home.root() + "/tmux.sock") {
+    Tmux("-f /dev/null new-session -d -s desk -x " + std::to_string(columns) + " -y " + std::to_string(rows) +
+         " env " + Quote(std::string("PS1=") + kPrompt + " ") + " sh");
+  }
+  ~TmuxDesk() { Tmux("kill-server"); }
+  TmuxDesk(const TmuxDesk&) = delete;
+  TmuxDesk& operator=(const TmuxDesk&) = delete;
+
+  void Start(const std::string& arguments) {
+    const std::string term = Shell("infocmp tmux-256color >/dev/null").status == 0 ? "tmux-256color" : "screen";
+    Literal("TERM=" + term + " LANG=C.UTF-8 " + kDesk + " " + arguments);
+    Keys("Enter");
+  }
+
+  ShellResult Tmux(const std::string& arguments) { return Shell("tmux -S " + Quote(socket_) + " " + arguments); }
+  void Keys(const std::string& names) { Tmux("send-keys -t desk " + names); }
+  void Literal(const std::string& text) { Tmux("send-keys -t desk -l " + Quote(text)); }
+  void Resize(int columns, int rows) {
+    Tmux("resize-window -t desk -x " + std::to_string(columns) + " -y " + std::to_string(rows));
+  }
+  std::string Screen() { return Tmux("capture-pane -p -t desk").output; }
+  // A left click as an xterm reports it: press and release at the cell.
+  void Click(int row, int column) {
+    const std::string at{static_cast<char>(33 + column), static_cast<char>(33 + row)};
+    Literal("\x1b[M " + at + "\x1b[M#" + at);
+  }
+
+  // Polls the screen until `ready` holds or the time is up; the last screen
+  // is kept for messages.
+  bool WaitFor(const std::function<bool(const std::string&)>& ready, std::chrono::milliseconds limit) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+      last_ = Screen();
+      if (ready(last_)) return true;
+      if (std::chrono::steady_clock::now() >= end) return false;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+  }
+  bool WaitForText(const std::string& text, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
+    return WaitFor([&](const std::string& screen) { return Contains(screen, text); }, limit);
+  }
+  const std::string& last() const { return last_; }
+
+  int CursorRow() { return std::stoi(Tmux("display-message -p -t desk '#{cursor_y}'").output); }
+
+  // The desk's process: the one child of the pane's shell.
+  std::string DeskPid() {
+    const std::string shell = Tmux("display-message -p -t desk '#{pane_pid}'").output;
+    std::string pid = Shell("pgrep -P " + std::to_string(std::stol(shell))).output;
+    while (!pid.empty() && (pid.back() == '\n' || pid.back() == ' ')) pid.pop_back();
+    return pid;
+  }
+
+  // After the desk has ended: the shell's prompt is back (a second time) and
+  // the terminal is in its ordinary mode (line editing and echo).
+  void ExpectTerminalRestored() {
+    ASSERT_TRUE(WaitFor(
+        [](const std::string& screen) {
+          const std::size_t first = screen.find(kPrompt);
+          return first != std::string::npos && screen.find(kPrompt, first + 1) != std::string::npos;
+        },
+        std::chrono::seconds(10)))
+        << last_;
+    Literal("stty -a | tr ' ;' '\\n\\n' | grep -x -e '-*icanon' -e '-*echo' | tr '\\n' ' '; echo STTY-$((1+1))");
+    Keys("Enter");
+    ASSERT_TRUE(WaitForText("STTY-2\n")) << last_;
+    EXPECT_TRUE(Contains(last_, "icanon echo STTY-2")) << last_;
+  }
+
+ private:
+  std::string socket_;
+  std::string last_;
+};
+
+class DeskTmuxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (Shell("command -v tmux").status != 0) GTEST_SKIP() << "tmux is not installed";
+    if (!std::filesystem::exists(kDesk)) GTEST_SKIP() << "zvemul is not built";
+    ::unsetenv("TMUX");
+  }
+
+  testing::TempHome home_;
+};
+
+// The time as the status bar shows it ("h:mm AM"), now or a minute ago, so
+// that a minute turning during the test does not fail it.
+bool ShowsTheTime(const std::string& bar) {
+  for (const std::time_t t : {std::time(nullptr), std::time(nullptr) - 60}) {
+    std::tm local{};
+    ::localtime_r(&t, &local);
+    const std::string text = std::to_string(local.tm_hour % 12 == 0 ? 12 : local.tm_hour % 12) + ":" +
+                             (local.tm_min < 10 ? "0" : "") + std::to_string(local.tm_min) +
+                             (local.tm_hour < 12 ? " AM" : " PM");
+    if (Contains(bar, text)) return true;
+  }
+  return false;
+}
+
+TEST_F(DeskTmuxTest, AnAvailabilityIsAnsweredAndPagedATabOpensItsWindowAndTheExitKeyLeaves) {
+  TmuxDesk desk(home_, 100, 40);
+  desk.Start("--latency 0");
+  ASSERT_TRUE(desk.WaitForText("No Scripts Running")) << desk.last();
+  const std::vector<std::string> start = Lines(desk.last());
+  ASSERT_EQ(start.size(), 40u) << desk.last();
+  const std::string& bar = start.back();
+  EXPECT_TRUE(Contains(bar, "DEMO")) << "the link's state in the communication part: " << bar;
+  EXPECT_TRUE(ShowsTheTime(bar)) << "the clock part shows the time: " << bar;
+
+  desk.Literal("a10junlonpar");
+  desk.Keys("Enter");
+  ASSERT_TRUE(desk.WaitForText("LON LONDON - PAR PARIS")) << desk.last();
+  ASSERT_TRUE(desk.WaitForText("14 WR")) << desk.last();
+
+  // The next page by its entry, after a SOM of the agent's own: the host's
+  // display ends without one (the function keys have a test of their own).
+  desk.Literal(">md");
+  desk.Keys("Enter");
+  EXPECT_TRUE(desk.WaitFor([](const std::string& s) { return std::regex_search(s, std::regex("\n15 [A-Z]{2} ")); },
+                           std::chrono::seconds(10)))
+      << desk.last();
+
+  // A click on the tab of window 3 puts it in frame 1, over the display.
+  desk.Click(0, 20);
+  EXPECT_TRUE(desk.WaitFor([](const std::string& s) { return !Contains(s, "LONPAR"); }, std::chrono::seconds(5)))
+      << desk.last();
+
+  desk.Keys("'C-\\'");
+  desk.ExpectTerminalRestored();
+}
+
+TEST_F(DeskTmuxTest, AFullQueueIsRefusedInAModalMessageBox) {
+  TmuxDesk desk(home_, 100, 40);
+  desk.Start("--latency 60000");
+  ASSERT_TRUE(desk.WaitForText("No Scripts Running")) << desk.last();
+  // One entry in flight and four waiting; the sixth is refused.
+  for (int i = 0; i < 6; ++i) {
+    desk.Literal(">h");
+    desk.Keys("Enter");
+  }
+  ASSERT_TRUE(desk.WaitForText("No more than 5 requests can be queued.")) << desk.last();
+  EXPECT_TRUE(Contains(desk.last(), "[ OK ]")) << desk.last();
+  desk.Keys("Enter");
+  EXPECT_TRUE(desk.WaitFor([](const std::string& s) { return !Contains(s, "[ OK ]"); }, std::chrono::seconds(5)))
+      << desk.last();
+  desk.Keys("'C-\\'");
+  desk.ExpectTerminalRestored();
+}
+
+TEST_F(DeskTmuxTest, FunctionKeysPageAndSwitchWindows) {
+  TmuxDesk desk(home_, 100, 40);
+  desk.Start("--latency 0");
+  ASSERT_TRUE(desk.WaitForText("No Scripts Running")) << desk.last();
+  desk.Literal("a10junlonpar");
+  desk.Keys("Enter");
+  ASSERT_TRUE(desk.WaitForText("14 WR")) << desk.last();
+
+  desk.Keys("F12");
+  if (!desk.WaitFor([](const std::string& s) { return std::regex_search(s, std::regex("\n15 [A-Z]{2} ")); },
+                    std::chrono::seconds(3))) {
+    desk.Keys("'C-\\'");
+    GTEST_SKIP() << "F12 does not page yet: the res windows' function keys are not part of this build";
+  }
+  // F7 from window 1 goes to window 2 in frame 2 (rows 20 to 38), and on to
+  // window 3, which takes frame 1 from the display.
+  desk.Keys("F7");
+  EXPECT_TRUE(desk.WaitFor([&](const std::string&) { return desk.CursorRow() >= 20; }, std::chrono::seconds(5)))
+      << "row " << desk.CursorRow();
+  desk.Keys("F7");
+  EXPECT_TRUE(desk.WaitFor([&](const std::string& s) { return !Contains(s, "LON LONDON") && desk.CursorRow() < 19; },
+                           std::chrono::seconds(5)))
+      << desk.last();
+  desk.Keys("'C-\\'");
+  desk.ExpectTerminalRestored();
+}
+
+TEST_F(DeskTmuxTest, AResizedPaneIsLaidOutAgainAndSigtermLeavesCleanly) {
+  TmuxDesk desk(home_, 100, 30);
+  desk.Start("--latency 0");
+  ASSERT_TRUE(desk.WaitForText("No Scripts Running")) << desk.last();
+
+  desk.Resize(70, 20);
+  ASSERT_TRUE(desk.WaitForText("at least 80 x 24")) << desk.last();
+  desk.Resize(120, 44);
+  ASSERT_TRUE(desk.WaitFor(
+      [](const std::string& s) {
+        const std::vector<std::string> lines = Lines(s);
+        return lines.size() == 44 && Contains(lines.back(), "No Scripts Running") && !Contains(s, "at least");
+      },
+      std::chrono::seconds(10)))
+      << desk.last();
+
+  const std::string pid = desk.DeskPid();
+  ASSERT_FALSE(pid.empty());
+  ASSERT_EQ(Shell("kill -TERM " + pid).status, 0);
+  desk.ExpectTerminalRestored();
+}
+
+}  // namespace
+}  // namespace zv::desk
