@@ -97,11 +97,7 @@ class CResRichEdit : public CRichEdit20Ctrl {
   int GetPageLineCount();
   void StartClockTimer();
   HWND GetWindowHandle() const { return handle(); }
-
-  // The recall key: writes ">" and the history entry at the window's recall
-  // position at the caret, in 64-column rows, and moves the position on to
-  // the next older entry (after the oldest: the newest). Nothing when that
-  // entry is missing or empty.
+  // F5: the next older entry of the history on a new SOM line.
   void RecallEntry();
 
   // Pastes the clipboard's text at the caret, upper case, in the row.
@@ -157,8 +153,6 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void SendFixedEntry(std::string_view text, bool ctrlUp);
   // Hands the key-down to the control's message pre-translation.
   void PreTranslateToControl(UINT nChar, UINT nRepCnt, UINT nFlags);
-  // F5: the next older entry of the history on a new SOM line.
-  void RecallEntry();
   // F6: today's date as "04DEC".
   void WriteDate();
   // Ctrl+F6: repeated lines of the visible page removed.

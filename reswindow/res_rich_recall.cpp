@@ -1,7 +1,6 @@
 // The entry history as a res window uses it: entries going to the host are
-// added, and the recall key brings them back on the screen, newest first.
+// added; the recall key (with the other keys) brings them back.
 #include "control/zvemul_ctl.h"
-#include "platform/catch_all.h"
 #include "reswindow/res_rich.h"
 
 namespace zv {
@@ -13,20 +12,6 @@ void CResRichEdit::AddEntryToHistory(const std::string& entry) {
     if (!item || (*item != entry && !entry.empty())) history->Add(entry);
   }
   m_nRecallPos = 0;
-}
-
-void CResRichEdit::RecallEntry() {
-  platform::CatchAll([&] {
-    CInputRecall* history = m_pCtrl->m_entryHistory.get();
-    if (history == nullptr) return;
-    const std::string text = history->GetAt(m_nRecallPos).value_or(std::string());
-    if (text.empty()) return;
-    ApplyInputFormat();
-    if (engine().LineLength(-1) + static_cast<LONG>(text.size()) >= kRowWidth) ReplaceSel("\r\n");
-    ReplaceSel(std::string(1, kSom));
-    RewrapInput(text);
-    if (++m_nRecallPos == history->GetCount()) m_nRecallPos = 0;
-  });
 }
 
 }  // namespace zv
