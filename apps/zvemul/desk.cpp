@@ -91,6 +91,7 @@ Desk::Desk(const DeskOptions& options, Terminal& terminal)
 Desk::~Desk() {
   Finish();
   control_.Reset();
+  desktop_.SetRedrawListener(nullptr);
 }
 
 bool Desk::Start(std::string& error) {
@@ -300,7 +301,7 @@ void Desk::FitControl() {
 }
 
 void Desk::Render() {
-  if (layout_.too_small || !window_alive_) {
+  if (layout_.too_small) {
     painting_ = PaintTooSmall(terminal_.rows(), terminal_.columns());
   } else {
     painting_ = PaintView(control_->View(), layout_);

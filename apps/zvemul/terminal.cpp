@@ -134,6 +134,7 @@ bool Terminal::Start(std::string& error) {
 
   g_reset_length = 0;
   AppendReset("\033[?1000l\033[?1002l\033[?1006l");
+  AppendCapability("oc");  // the palette, should colours have been redefined
   AppendCapability("sgr0");
   AppendCapability("cnorm");
   AppendCapability("rmcup");
