@@ -9,7 +9,7 @@ packages=(
   libboost-regex-dev libpugixml-dev nlohmann-json3-dev libcli11-dev
   libncurses-dev libfontconfig-dev libcairo2-dev
   fonts-liberation fontconfig
-  tmux pandoc
+  tmux pandoc ccache
 )
 
 missing=()
