@@ -17,6 +17,7 @@
 #include "platform/window.h"
 #include "reswindow/input_recall.h"
 #include "reswindow/res_rich.h"
+#include "reswindow/res_window_host.h"
 
 namespace zv {
 
@@ -28,7 +29,9 @@ class CWindowTabDialog;
 extern BOOL g_twa;
 extern short g_windowCountLess1;
 
-class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public platform::Window {
+class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
+                          public platform::Window,
+                          public IResWindowHost {
  public:
   static constexpr int kWindowCount = 10;
   static constexpr int kColorAttributes = 4;
@@ -59,11 +62,11 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
   void SetCurrentWindowProperty(short window);
   std::string GetDefaultFont() const { return m_fontName; }
   void SetDefaultFont(const std::string& name);
-  BOOL GetTWA() const { return g_twa; }
+  BOOL GetTWA() const override { return g_twa; }
   void SetTWA(BOOL value);
   BOOL GetMHA() const;
   void SetMHA(BOOL value);
-  BOOL GetInsertMode() const { return m_insertOn; }
+  BOOL GetInsertMode() const override { return m_insertOn; }
   void SetInsertMode(BOOL value);
   short GetWindowCount() const { return static_cast<short>(g_windowCountLess1 + 1); }
   void SetWindowCount(short count);
@@ -94,55 +97,73 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
   void CreateSessionQueue(short sessions, const std::string& mappings);
   void AboutBox();
 
-  // ---- Operations the res windows call ------------------------------------------------------
-  void FireHostResponse(short window, short type, const std::string& text);
-  void FireInputReflectText(const std::string& text, short flags);
-  void FireInputReflectChar(short ch, short flags);
-  void FireInputReflect(short window, short type, short ch, const std::optional<std::string>& text, short flags);
-  void FireDriveMacro(const std::string& text);
-  void FireUSMGRequest();
-  // Offers an entry to the host: sent at once, queued, or refused.
-  void QueueRequest(const std::string& text);
+  // ---- IResWindowHost: what the res windows call -------------------------------------------
+  void FireHostResponse(short window, short type, const std::string& text) override;
+  void FireInputReflectText(const std::string& text, short flags) override;
+  void FireInputReflectChar(short ch, short flags) override;
+  void FireInputReflect(short window, short type, short ch, const std::optional<std::string>& text,
+                        short flags) override;
+  void FireDriveMacro(const std::string& text) override;
+  void FireUSMGRequest() override;
+  int ShowMessage(const std::string& text) override;
+  void OfferEntry(const std::string& text, short window, bool typedHere) override;
   // Submits the current window's entry in the other frame's window.
-  void CopyEntryToOtherFrame();
+  void CopyEntryToOtherFrame() override;
   // Writes the current window's entry in window n and submits it there.
-  void SendEntryToWindow(short n);
+  void SendEntryToWindow(short n) override;
   // Submits the current window's entry for window n (n < 0: the other
   // frame's current window).
-  void MarkEntryForWindow(short n);
+  void MarkEntryForWindow(short n) override;
+  // The control's message pre-translation: a key message for the control's
+  // window, offered to the container's accelerators. TRUE when handled.
+  BOOL PreTranslateMessage(const MSG& msg) override;
+  int RequestsInFlight() override;
+  void EmptyCurrentQueue() override;
+  int CurrentQueueSession() const override;
+  int OutstandingEntries() const override { return m_outstandingEntries; }
+  void ResetAwaitingResponses() override { m_awaitingResponses = 0; }
+  void ResponseShown() override {
+    if (m_awaitingResponses > 0) --m_awaitingResponses;
+  }
+  CInputRecall* EntryHistory() override { return m_entryHistory.get(); }
+  short GetCurrentWindow() const override;
+  void SetActiveFrameFromWindow(short window) override;
+  bool IsCurrentInFrame(short window) const override;
+  int FrameLayout() const override { return m_layout; }
+  int PageLines() const override { return m_pageLines; }
+  void SetPageLines(int lines) override { m_pageLines = lines; }
+  void UpdateClock() override;
+  bool InsertKeyEnabled() const override { return m_insertKeyEnabled != FALSE; }
+  void ToggleInsertState() override;
+  bool CtrlKeySeen() const override { return m_ctrlKeySeen; }
+  void SetCtrlKeySeen(bool seen) override { m_ctrlKeySeen = seen; }
+  double OsVersion() const override { return m_osVersion; }
+  DWORD RichEditVersion() const override { return m_richEditVersion; }
+  // The macro folders: the per-user folder and "Personal Macros\" or
+  // "Office Macros\".
+  std::string GetPersonalDir() const override;
+  std::string GetOfficeDir() const override;
+  std::string LookupMacroKey(const std::string& keyName) const override;
+  // The keyboard mapping's name, shown in status bar part 4.
+  void SetKeyboardName(const std::string& name) override;
+
+  // ---- Operations of the window set ------------------------------------------------------------
+  // Offers an entry to the host: sent at once, queued, or refused.
+  void QueueRequest(const std::string& text);
   void NextWindow();
   void PreviousWindow();
   // Copies (or cuts) the current window's selection as plain text.
   void CopySelectionToClipboard(BOOL cut);
-  short GetCurrentWindow() const;
   void SetCurrentWindow(short window);
   void SwitchToWindow(short window);
-  void ToggleInsertState();
-  void UpdateClock();
   int GetSessionOfWindow(short window) const;
-  void SetActiveFrameFromWindow(short window);
   void SetFonts(const std::string& name, int size);
-  // An OK message box with the control's caption.
-  int ShowMessage(const std::string& text);
-  // The control's message pre-translation: a key message for the control's
-  // window, offered to the container's accelerators. TRUE when handled.
-  BOOL PreTranslateMessage(const MSG& msg);
-  // The macro folders: the per-user folder and "Personal Macros\" or
-  // "Office Macros\".
-  std::string GetPersonalDir() const;
-  std::string GetOfficeDir() const;
-  // The macro bound to a key name such as "Shift+B"; empty when unbound.
-  std::string LookupMacroKey(const std::string& keyName) const;
-  // The keyboard mapping's name, shown in status bar part 4.
-  void SetKeyboardName(const std::string& name);
 
  protected:
   ~CZVEmulCtrl() override;
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
 
  private:
-  friend class CResRichEdit;
-
   struct Colors {
     std::array<COLORREF, kColorAttributes> attribute;
   };
@@ -187,8 +208,6 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>, public pla
 
   // ---- Host traffic -------------------------------------------------------------------------
   RequestQueue QueueOfCurrentWindow();
-  // Requests in flight in the current window's queue.
-  int RequestsInFlight();
 
   void SetModifiedFlag();
   void SetStatusText(int part, const std::string& text);

@@ -41,6 +41,31 @@ CZVEmulCtrl::RequestQueue CZVEmulCtrl::QueueOfCurrentWindow() {
 
 int CZVEmulCtrl::RequestsInFlight() { return *QueueOfCurrentWindow().count; }
 
+void CZVEmulCtrl::EmptyCurrentQueue() {
+  const RequestQueue queue = QueueOfCurrentWindow();
+  if (queue.queue != nullptr) {
+    while (queue.queue->PopOldest()) {
+    }
+  }
+  *queue.count = 0;
+}
+
+int CZVEmulCtrl::CurrentQueueSession() const {
+  if (m_singleQueue <= 1) return -1;
+  const int session = GetSessionOfWindow(GetCurrentWindow());
+  return session >= 1 && session <= kWindowCount ? session : 0;
+}
+
+void CZVEmulCtrl::OfferEntry(const std::string& text, short window, bool typedHere) {
+  ++m_awaitingResponses;
+  QueueRequest(text);
+  if (typedHere) {
+    m_responseWindow = static_cast<WORD>(window - 1);
+  } else if (m_responsePending) {
+    m_responseWindow = static_cast<WORD>(CurrentWindowIndex());
+  }
+}
+
 void CZVEmulCtrl::QueueRequest(const std::string& text) {
   CatchAll([&] {
     RequestQueue queue = QueueOfCurrentWindow();

@@ -223,6 +223,12 @@ int CZVEmulCtrl::CurrentWindowIndex() const { return m_frameWindow[SlotOf(m_acti
 
 short CZVEmulCtrl::GetCurrentWindow() const { return static_cast<short>(CurrentWindowIndex() + 1); }
 
+bool CZVEmulCtrl::IsCurrentInFrame(short window) const {
+  const int index = window - 1;
+  if (m_layout == 1) return index == CurrentWindowIndex();
+  return index == m_frameWindow[0] || index == m_frameWindow[1];
+}
+
 CResRichEdit* CZVEmulCtrl::CurrentResWindow() const { return ResWindow(GetCurrentWindow()); }
 
 CResRichEdit* CZVEmulCtrl::AddressedWindow(short window) const {

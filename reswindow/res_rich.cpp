@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "control/zvemul_ctl.h"
 #include "platform/catch_all.h"
 #include "platform/code_page.h"
 #include "platform/desktop.h"
+#include "reswindow/input_recall.h"
 
 namespace zv {
 namespace {
@@ -102,8 +102,8 @@ CResRichEdit::~CResRichEdit() {
   if (m_nTimerId != 0 && handle() != 0) platform::KillTimer(handle(), m_nTimerId);
 }
 
-void CResRichEdit::Attach(CZVEmulCtrl* ctrl, short window) {
-  m_pCtrl = ctrl;
+void CResRichEdit::Attach(IResWindowHost* host, short window) {
+  m_pCtrl = host;
   m_nWindow = window;
 }
 
@@ -171,12 +171,12 @@ void CResRichEdit::OnSetFocus(HWND previous) {
   platform::KeyboardState& keys = platform::CurrentDesktop().keyboard_state();
   keys.Set(VK_SHIFT, 0);
   keys.Set(VK_CONTROL, 0);
-  if (g_twa) {
+  if (m_pCtrl != nullptr && m_pCtrl->GetTWA()) {
     SetCaretToEnd();
   } else {
     RestoreSelection();
   }
-  if (m_pCtrl != nullptr && previous != m_pCtrl->handle()) ActivateControl();
+  if (m_pCtrl != nullptr && previous != m_pCtrl->ControlWindow()->handle()) ActivateControl();
   platform::ShowCaret(handle());
   RefreshCaret(0, TRUE);
   // The desktop loads no keyboard layouts, so a Hebrew layout is not swapped
@@ -199,15 +199,16 @@ void CResRichEdit::OnTimer(WPARAM id) {
 }
 
 void CResRichEdit::OnLButtonDown(WPARAM wparam, LPARAM lparam) {
-  if (m_pCtrl != nullptr && m_pCtrl->m_osVersion >= 5.0) ActivateControl();
+  if (m_pCtrl != nullptr && m_pCtrl->OsVersion() >= 5.0) ActivateControl();
   Default(WM_LBUTTONDOWN, wparam, lparam);
 }
 
 void CResRichEdit::ActivateControl() {
   if (m_pCtrl == nullptr) return;
-  m_pCtrl->SendMessage(WM_MOUSEACTIVATE, static_cast<WPARAM>(m_pCtrl->parent()), kMouseActivateClick);
-  m_pCtrl->SendMessage(WM_LBUTTONDOWN, 0, kClickAt11);
-  m_pCtrl->SendMessage(WM_LBUTTONUP, 0, kClickAt11);
+  platform::Window& control = *m_pCtrl->ControlWindow();
+  control.SendMessage(WM_MOUSEACTIVATE, static_cast<WPARAM>(control.parent()), kMouseActivateClick);
+  control.SendMessage(WM_LBUTTONDOWN, 0, kClickAt11);
+  control.SendMessage(WM_LBUTTONUP, 0, kClickAt11);
 }
 
 void CResRichEdit::StartClockTimer() { m_nTimerId = platform::SetTimer(handle(), kClockTimerId, kClockPeriodMs); }
@@ -217,7 +218,7 @@ void CResRichEdit::StartClockTimer() { m_nTimerId = platform::SetTimer(handle(),
 std::string_view CResRichEdit::WrapMarker() const {
   // An engine whose version cannot be read gets the tab-and-return marker:
   // it ends the row with a paragraph end, as the newer engines show it.
-  const DWORD version = m_pCtrl != nullptr ? m_pCtrl->m_richEditVersion : 0;
+  const DWORD version = m_pCtrl != nullptr ? m_pCtrl->RichEditVersion() : 0;
   return version != 0 && version < kTabMarkerRichEditVersion ? kFormFeedMarker : kTabMarker;
 }
 
@@ -282,9 +283,7 @@ LONG CResRichEdit::GetLastVisibleLine() {
 }
 
 bool CResRichEdit::IsFrameCurrent() const {
-  const int index = m_nWindow - 1;
-  if (m_pCtrl->m_layout == 1) return index == m_pCtrl->CurrentWindowIndex();
-  return index == m_pCtrl->m_frameWindow[0] || index == m_pCtrl->m_frameWindow[1];
+  return m_pCtrl->IsCurrentInFrame(m_nWindow);
 }
 
 int CResRichEdit::ModifierMask() {
@@ -424,7 +423,7 @@ void CResRichEdit::InsertAtCaret(std::string_view text) {
     const LONG width = std::max<LONG>(length, kRowWidth);
     const auto n = static_cast<LONG>(std::min<std::size_t>(text.size(), 0x7FFFFFFF));
     if (n + col < width) {
-      const LONG k = m_pCtrl != nullptr && m_pCtrl->m_insertOn ? 0 : std::min(length - col, n);
+      const LONG k = m_pCtrl != nullptr && m_pCtrl->GetInsertMode() ? 0 : std::min(length - col, n);
       SetSel(s, s + k);
       ReplaceSel(text);
       break;
@@ -525,20 +524,14 @@ BOOL CResRichEdit::DispatchEntry(std::string& text, CResRichEdit* source) {
     AddEntryToHistory(text);
     UpdateGEntryFlag(text);
     if (RunLocalCommand(text)) return FALSE;
-    ++m_pCtrl->m_awaitingResponses;
-    m_pCtrl->QueueRequest(text);
-    if (source == this) {
-      m_pCtrl->m_responseWindow = static_cast<WORD>(m_nWindow - 1);
-    } else if (m_pCtrl->m_responsePending) {
-      m_pCtrl->m_responseWindow = static_cast<WORD>(m_pCtrl->CurrentWindowIndex());
-    }
+    m_pCtrl->OfferEntry(text, m_nWindow, source == this);
     RefreshCaret(0, TRUE);
     return TRUE;
   });
 }
 
 void CResRichEdit::AddSubmittedEntryToHistory(const std::string& entry) {
-  CInputRecall* history = m_pCtrl->m_entryHistory.get();
+  CInputRecall* history = m_pCtrl->EntryHistory();
   if (history == nullptr) return;
   const std::size_t som = entry.rfind(kSom);
   const std::size_t n = som == std::string::npos ? entry.size() : entry.size() - som - 1;
@@ -639,7 +632,7 @@ void CResRichEdit::DisplayResponse(const std::string& response, int /*length*/) 
       ReplaceSel(padding);
     }
     if (command == kCommandClear && row != kRowNewLine) {
-      m_pCtrl->m_pageLines = GetPageLineCount();
+      m_pCtrl->SetPageLines(GetPageLineCount());
       ClearScreen(FALSE, TRUE);
     }
     if (row == kRowNewLine) ReplaceSel(kLineBreak);
@@ -658,9 +651,9 @@ void CResRichEdit::DisplayResponse(const std::string& response, int /*length*/) 
 
     ReplaceSel(laid_out.text);
 
-    if (m_pCtrl->m_osVersion < 5.0) {
+    if (m_pCtrl->OsVersion() < 5.0) {
       SendMessage(EM_LINESCROLL, 0, scroll);
-    } else if (m_pCtrl->m_outstandingEntries > 0) {
+    } else if (m_pCtrl->OutstandingEntries() > 0) {
       SendMessage(EM_LINESCROLL, 0, page - 1);
     }
 
@@ -668,7 +661,7 @@ void CResRichEdit::DisplayResponse(const std::string& response, int /*length*/) 
     platform::UpdateWindow(handle());
     ApplyInputFormat();
     if (m_bReady == 0) RefreshCaret(0, FALSE);
-    if (m_pCtrl->m_awaitingResponses > 0) --m_pCtrl->m_awaitingResponses;
+    m_pCtrl->ResponseShown();
     m_bReady = 1;
 
     if (m_nResponseMode != 0) {
@@ -688,7 +681,7 @@ void CResRichEdit::PasteFromClipboard() {
       std::erase(text, ':');
       if (!text.empty()) {
         const CHARRANGE sel = GetSel();
-        const LONG n = m_pCtrl != nullptr && m_pCtrl->m_insertOn ? 0 : static_cast<LONG>(text.size());
+        const LONG n = m_pCtrl != nullptr && m_pCtrl->GetInsertMode() ? 0 : static_cast<LONG>(text.size());
         LONG end = std::min(sel.cpMin + n, engine().TextLength());
         // A paste never overwrites past the end of the row.
         for (LONG pos = sel.cpMin; pos < end; ++pos) {

@@ -15,14 +15,13 @@
 
 #include "diagnostics/error_log.h"
 #include "platform/win_types.h"
+#include "reswindow/res_window_host.h"
 #include "reswindow/rich_edit20_ctrl.h"
 
 namespace zv {
 namespace platform {
 class Archive;
 }
-
-class CZVEmulCtrl;
 
 class CResRichEdit : public CRichEdit20Ctrl {
  public:
@@ -45,7 +44,7 @@ class CResRichEdit : public CRichEdit20Ctrl {
   ~CResRichEdit() override;
 
   // Set by the control right after it created the window.
-  void Attach(CZVEmulCtrl* ctrl, short window);
+  void Attach(IResWindowHost* host, short window);
   short GetWindowNumber() const { return m_nWindow; }
 
   // ---- Operations the control calls -------------------------------------------------------
@@ -233,7 +232,7 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void ReflectKey(UINT key, int modifiers);
 
   // Field order and start values are those of the window's definition.
-  CZVEmulCtrl* m_pCtrl = nullptr;
+  IResWindowHost* m_pCtrl = nullptr;
   short m_nResponseMode = 0;
   short m_nWindow = 0;
   std::string m_strLastResponse;

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "control/zvemul_ctl.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
 #include "reswindow/res_rich.h"
@@ -105,7 +104,7 @@ void CResRichEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     // character after the caret.
     int room = 0;
     if (code == ' ' || (code >= 0x28 && code <= 0x7D && code != 0x60)) {
-      if (m_pCtrl->m_insertKeyEnabled && m_pCtrl->m_insertOn && !ctrl && !tab_follows) {
+      if (m_pCtrl->InsertKeyEnabled() && m_pCtrl->GetInsertMode() && !ctrl && !tab_follows) {
         int blanks = 1;
         for (const TextSubstitution& s : kTextSubstitutions) {
           if (s.typed == code) blanks = static_cast<int>(s.text.size());
@@ -166,7 +165,7 @@ void CResRichEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
       m_pCtrl->FireInputReflectChar(static_cast<short>(kBacktickKey), static_cast<short>(modifiers));
       return;
     }
-    if (code == 'W' && m_pCtrl->m_ctrlKeySeen) return;
+    if (code == 'W' && m_pCtrl->CtrlKeySeen()) return;
     if (substituted) {
       ApplyInputFormat();
       RewrapInput(std::string());
@@ -234,7 +233,7 @@ void CResRichEdit::PrepareGEntryRowEnd() {
     SetSel(sel);
     return;
   }
-  if (m_pCtrl->m_insertOn) return;
+  if (m_pCtrl->GetInsertMode()) return;
   // Every later row end: a row break before the next three characters.
   const std::string three = ReadBack(text, s, 3);
   const std::string row_break = WrapMarker().front() == kFormFeed ? "\x0C " : "\t\r";

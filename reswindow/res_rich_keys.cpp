@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "control/zvemul_ctl.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
+#include "reswindow/input_recall.h"
 #include "reswindow/res_rich.h"
 
 namespace zv {
@@ -57,7 +57,7 @@ void CResRichEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     const int modifiers = ModifierMask();
     // The host keyboard has no key "`~": its character is reflected, the key dropped.
     if (nChar == VK_OEM_3) return;
-    if (nChar == VK_CONTROL) m_pCtrl->m_ctrlKeySeen = true;
+    if (nChar == VK_CONTROL) m_pCtrl->SetCtrlKeySeen(true);
     // Macro keys of the office folder: never default processing.
     if (nChar == 'L' && modifiers == (kCtrl | kShift)) {
       SendCharInsteadOfKey(kCtrlShiftL);
@@ -159,9 +159,9 @@ bool CResRichEdit::HandleKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags, int modi
       if (!ctrl) return false;
       if (nChar == 'V') ApplyInputFormat();
       // Typed with the Control key of this window, the key is the container's.
-      if (!m_pCtrl->m_ctrlKeySeen) return false;
+      if (!m_pCtrl->CtrlKeySeen()) return false;
       m_pCtrl->FireInputReflectChar(static_cast<short>(nChar), kCtrl);
-      m_pCtrl->m_ctrlKeySeen = false;
+      m_pCtrl->SetCtrlKeySeen(false);
       return true;
     case VK_F2:
     case VK_F3:
@@ -214,9 +214,9 @@ void CResRichEdit::SendCharInsteadOfKey(UINT code) {
 }
 
 BYTE& CResRichEdit::EscOnceFlag() {
-  if (m_pCtrl->m_singleQueue <= 1) return m_bEscOnce;
-  const int session = m_pCtrl->GetSessionOfWindow(m_pCtrl->GetCurrentWindow());
-  return m_abEscOnce[session >= 1 && session <= CZVEmulCtrl::kWindowCount ? session : 0];
+  const int session = m_pCtrl->CurrentQueueSession();
+  if (session < 0) return m_bEscOnce;
+  return m_abEscOnce[session < static_cast<int>(std::size(m_abEscOnce)) ? session : 0];
 }
 
 void CResRichEdit::OnEnter(int modifiers) {
@@ -260,7 +260,7 @@ void CResRichEdit::OnEnter(int modifiers) {
 
 void CResRichEdit::OnEscape(int modifiers) {
   ReflectKey(VK_ESCAPE, modifiers);
-  m_pCtrl->m_awaitingResponses = 0;
+  m_pCtrl->ResetAwaitingResponses();
 
   platform::HideCaret(handle());
   SetCaretToEnd();
@@ -274,12 +274,7 @@ void CResRichEdit::OnEscape(int modifiers) {
   // The second ESC in a row empties the window's request queue.
   BYTE& once = EscOnceFlag();
   if (once != 0) {
-    const CZVEmulCtrl::RequestQueue queue = m_pCtrl->QueueOfCurrentWindow();
-    if (queue.queue != nullptr) {
-      while (queue.queue->PopOldest()) {
-      }
-    }
-    *queue.count = 0;
+    m_pCtrl->EmptyCurrentQueue();
     once = 0;
   } else {
     once = 1;
@@ -322,7 +317,7 @@ void CResRichEdit::OnInsertKey(UINT nRepCnt, UINT nFlags, int modifiers) {
     return;
   }
   ReflectKey(VK_INSERT, modifiers);
-  if (m_pCtrl->m_insertKeyEnabled) {
+  if (m_pCtrl->InsertKeyEnabled()) {
     m_pCtrl->ToggleInsertState();
   } else {
     InsertBlank();
@@ -444,7 +439,7 @@ void CResRichEdit::SendFixedEntry(std::string_view text, bool ctrlUp) {
 
 void CResRichEdit::PreTranslateToControl(UINT nChar, UINT nRepCnt, UINT nFlags) {
   MSG msg;
-  msg.hwnd = m_pCtrl->handle();
+  msg.hwnd = m_pCtrl->ControlWindow()->handle();
   msg.message = WM_KEYDOWN;
   msg.wParam = nChar;
   msg.lParam = KeyData(nRepCnt, nFlags);
@@ -455,7 +450,7 @@ void CResRichEdit::PreTranslateToControl(UINT nChar, UINT nRepCnt, UINT nFlags) 
 void CResRichEdit::RecallEntry() {
   m_bRewrapStarted = false;
   m_bGEntry = 0;
-  const CInputRecall* history = m_pCtrl->m_entryHistory.get();
+  const CInputRecall* history = m_pCtrl->EntryHistory();
   if (history == nullptr) return;
   const std::optional<std::string> item = history->GetAt(m_nRecallPos);
   if (!item || item->empty()) return;
@@ -595,7 +590,7 @@ void CResRichEdit::OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags) {
       keys.Set(VK_SHIFT, 0);
     } else if (nChar == VK_CONTROL) {
       keys.Set(VK_CONTROL, 0);
-      if (m_pCtrl != nullptr) m_pCtrl->m_ctrlKeySeen = false;
+      if (m_pCtrl != nullptr) m_pCtrl->SetCtrlKeySeen(false);
     } else {
       Default(WM_KEYUP, nChar, KeyData(nRepCnt, nFlags));
     }

@@ -6,7 +6,6 @@
 #include <optional>
 #include <vector>
 
-#include "control/zvemul_ctl.h"
 #include "platform/archive.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
@@ -156,9 +155,9 @@ void CResRichEdit::ClearScreen(BOOL writeSom, BOOL padToPage) {
       return;
     }
     if (padToPage) {
-      const int extra = m_pCtrl->m_layout == 1 ? kExtraClearLinesOneFrame : kExtraClearLinesTwoFrames;
+      const int extra = m_pCtrl->FrameLayout() == 1 ? kExtraClearLinesOneFrame : kExtraClearLinesTwoFrames;
       std::string padding;
-      for (LONG i = 0; i < m_pCtrl->m_pageLines - lines + extra; ++i) padding += "\r\n";
+      for (LONG i = 0; i < m_pCtrl->PageLines() - lines + extra; ++i) padding += "\r\n";
       if (!padding.empty()) ReplaceSel(padding);
     }
     if (writeSom) {
@@ -171,13 +170,13 @@ void CResRichEdit::ClearScreen(BOOL writeSom, BOOL padToPage) {
 
     // The new last line goes to the top; the old text stays above it.
     const LONG n = engine().LineCount();
-    if (g_twa && m_nWindow != 8) {
+    if (m_pCtrl->GetTWA() && m_nWindow != 8) {
       SetSel(1, GetTextEnd());
       mutable_engine().DeleteSelection();
     } else {
       SetSel(0, 0);
       if (IsFrameCurrent()) {
-        if (m_pCtrl->m_outstandingEntries < 1) {
+        if (m_pCtrl->OutstandingEntries() < 1) {
           SendMessage(EM_LINESCROLL, 0, n + 1);
         } else {
           for (LONG i = 0; i < n + 1; ++i) SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
