@@ -46,7 +46,7 @@ void BM_TypeCharMiddleOfRow(benchmark::State& state) {
   e.SetSelection(pos, pos);
   for (auto _ : state) {
     e.HandleChar('Q');
-    e.HandleChar(0x08);
+    e.HandleKey(VK_BACK, false, false);
   }
   state.SetItemsProcessed(state.iterations() * 2);
 }
@@ -87,7 +87,7 @@ void BM_TypeCharWithInputFormat(benchmark::State& state) {
     e.SetHideSelection(false);
     e.HandleChar('Q');
     sink += e.LineStart(-1) + e.LineLength(-1) + e.LineFromChar(e.Selection().cpMin);
-    e.HandleChar(0x08);
+    e.HandleKey(VK_BACK, false, false);
   }
   benchmark::DoNotOptimize(sink);
 }
@@ -102,7 +102,7 @@ void BM_TypeCharAlternatingRows(benchmark::State& state) {
   for (auto _ : state) {
     e.SetSelection(positions[which], positions[which]);
     e.HandleChar('Q');
-    e.HandleChar(0x08);
+    e.HandleKey(VK_BACK, false, false);
     which ^= 1;
   }
 }
@@ -187,7 +187,7 @@ void BM_TypeCharIn1MB(benchmark::State& state) {
   e.SetSelection(pos, pos);
   for (auto _ : state) {
     e.HandleChar('Q');
-    e.HandleChar(0x08);
+    e.HandleKey(VK_BACK, false, false);
   }
 }
 BENCHMARK(BM_TypeCharIn1MB);

@@ -723,6 +723,16 @@ bool TextEngine::HandleKey(UINT vk, bool shift, bool ctrl) {
         overtype_ = !overtype_;
       }
       return true;
+    case VK_BACK:
+      if (has_selection) {
+        DeleteSelection();
+      } else if (caret_ > 0) {
+        ReplaceWithFill(caret_ - 1, caret_, {}, insertion_id_);
+      }
+      return true;
+    case VK_RETURN:
+      TypeCharacter('\r', false);
+      return true;
     default:
       break;
   }
@@ -753,25 +763,9 @@ void TextEngine::TypeCharacter(char c, bool may_overtype) {
 }
 
 bool TextEngine::HandleChar(BYTE ch) {
-  switch (ch) {
-    case 0x08:
-      if (anchor_ != caret_) {
-        DeleteSelection();
-      } else if (caret_ > 0) {
-        ReplaceWithFill(caret_ - 1, caret_, {}, insertion_id_);
-      }
-      return true;
-    case 0x0D:
-      TypeCharacter('\r', false);
-      return true;
-    case 0x09:
-      TypeCharacter('\t', true);
-      return true;
-    default:
-      if (ch < 0x20 || ch == 0x7F) return false;
-      TypeCharacter(static_cast<char>(ch), true);
-      return true;
-  }
+  if (ch != '\t' && (ch < 0x20 || ch == 0x7F)) return false;
+  TypeCharacter(static_cast<char>(ch), true);
+  return true;
 }
 
 }  // namespace zv::platform

@@ -174,15 +174,15 @@ class TextEngine {
   // line goes to the text start, Down on the last to its end; Up/Down and
   // PgUp/PgDn keep a goal column), PgUp/PgDn (scroll and move a page),
   // Delete (Ctrl: to the next word; Shift: cut), Insert (overtype; Ctrl:
-  // copy; Shift: paste), Ctrl+A/C/X/V. Moves keep the caret line visible.
-  // Returns whether the key was handled; Backspace, Enter and Tab are
-  // characters (HandleChar).
+  // copy; Shift: paste), Ctrl+A/C/X/V, Backspace (deletes the selection or
+  // the character before the caret), Enter (replaces the selection with a
+  // paragraph end). Moves keep the caret line visible. Returns whether the
+  // key was handled; Tab is a character (HandleChar).
   bool HandleKey(UINT vk, bool shift, bool ctrl);
   // 0x20..0xFF except 0x7F and the tab 0x09: typed (overtype replaces the
-  // next character unless it is a paragraph end); 0x0D: paragraph end;
-  // 0x08: deletes the selection or the character before the caret. Other
-  // control codes (Esc, Ctrl+letters, 0x7F) are not handled: false, nothing
-  // changes.
+  // next character unless it is a paragraph end). Every other control code
+  // (Backspace 0x08 and Enter 0x0D among them: their keys act on key-down)
+  // is not handled: false, nothing changes.
   bool HandleChar(BYTE ch);
   // The clipboard of the clipboard keys; null disables them.
   void SetClipboard(Clipboard* clipboard) noexcept { clipboard_ = clipboard; }

@@ -92,6 +92,8 @@ void CResRichEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
       m_nConsumedChar = 0;
       return;
     }
+    // Backspace and Enter act on key-down, as keys sent without a character do.
+    if (nChar == '\b' || nChar == '\r') return;
     UINT code = ComposeAfterDeadKey(nChar);
     if (code == 0) return;
     ApplyInputFormat();

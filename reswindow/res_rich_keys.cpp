@@ -238,7 +238,6 @@ void CResRichEdit::OnEnter(int modifiers) {
     const LONG next = engine().LineStart(line + 1);
     SetSel(next, next);
     RefreshCaret(0, TRUE);
-    m_nConsumedChar = '\r';
     return;
   }
   if (modifiers == kCtrl) {
@@ -249,10 +248,7 @@ void CResRichEdit::OnEnter(int modifiers) {
 
   std::string text;
   GetTextToCaret(text);
-  // A sent entry is followed by the pending mark, and the key's character
-  // opens the line for its response; otherwise a fresh SOM line has been
-  // written and the character would only push it up.
-  if (!SubmitEntry(text, this)) m_nConsumedChar = '\r';
+  SubmitEntry(text, this);
 
   ApplyInputFormat();
   RefreshCaret(0, TRUE);
@@ -288,24 +284,24 @@ void CResRichEdit::OnBackspace(int modifiers) {
   const CHARRANGE sel = GetSel();
   if (sel.cpMin < 1) {
     RefreshCaret(0, TRUE);
-    m_nConsumedChar = '\b';
     return;
   }
   if (sel.cpMin == LineStartOf(sel.cpMin)) {
-    // At a row start: the character message deletes the last character of
-    // the row above, before its wrap marker.
+    // At a row start: the last character of the row above goes, the one
+    // before its wrap marker.
     SendVirtualKey(VK_UP);
     SendVirtualKey(VK_END);
     const LONG pos = std::max<LONG>(0, sel.cpMin - 2);
     SetSel(pos, pos);
+    Default(WM_KEYDOWN, VK_BACK, KeyData(1, 0));
     return;
   }
-  // A blank takes the caret's place, so the character message deletes the
-  // character left of the caret and the rest of the row keeps its columns.
+  // A blank takes the caret's place and the character left of the caret
+  // goes, so the rest of the row keeps its columns; a selection is replaced
+  // by the blank alone.
   ReplaceSel(" ");
   SetSel(sel.cpMin, sel.cpMin);
-  // A selection is replaced by the blank alone.
-  if (sel.cpMin != sel.cpMax) m_nConsumedChar = '\b';
+  if (sel.cpMin == sel.cpMax) Default(WM_KEYDOWN, VK_BACK, KeyData(1, 0));
 }
 
 void CResRichEdit::OnInsertKey(UINT nRepCnt, UINT nFlags, int modifiers) {

@@ -63,7 +63,7 @@ LRESULT FakeScreen::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
       if (wparam == VK_F1) {
         control_.Fire(kInputReflect, {Variant::Short(1), Variant::Short(2), Variant::Short(static_cast<std::int16_t>(wparam)),
                                       Variant::NullString(), Variant::Short(0)});
-      } else {
+      } else if (wparam != VK_RETURN) {  // Enter sends the entry, on its character
         engine_.HandleKey(static_cast<UINT>(wparam), shift, ctrl);
       }
       return 0;

@@ -139,11 +139,12 @@ TEST_F(TextEngineKeys, ClipboardKeys) {
 TEST_F(TextEngineKeys, UnhandledKeysAndControlCodesChangeNothing) {
   Load("AB");
   Caret(1);
-  for (const UINT vk : {VK_F2, VK_ESCAPE, VK_RETURN, VK_BACK, VK_TAB, VK_SHIFT, VK_CONTROL}) {
+  for (const UINT vk : {VK_F2, VK_ESCAPE, VK_TAB, VK_SHIFT, VK_CONTROL}) {
     EXPECT_FALSE(Key(vk)) << vk;
   }
   EXPECT_FALSE(Key('Z', false, true));
-  for (const BYTE ch : {BYTE{0x00}, BYTE{0x01}, BYTE{0x0A}, BYTE{0x0C}, BYTE{0x16}, BYTE{0x1B}, BYTE{0x7F}}) {
+  // Backspace and Enter act on key-down: their characters change nothing.
+  for (const BYTE ch : {BYTE{0x00}, BYTE{0x01}, BYTE{0x08}, BYTE{0x0A}, BYTE{0x0D}, BYTE{0x1B}, BYTE{0x7F}}) {
     EXPECT_FALSE(e.HandleChar(ch)) << int{ch};
   }
   EXPECT_EQ(e.Text(), "AB");

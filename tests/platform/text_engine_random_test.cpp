@@ -168,16 +168,13 @@ struct Model {
       case VK_INSERT:
         if (!shift) overtype = !overtype;  // Shift+Insert pastes, with no clipboard
         return;
+      case VK_BACK:
+        if (anchor != caret) return Replace(std::min(SelMin(), n()), EditEnd(), "", insertion);
+        if (caret > 0) Replace(caret - 1, caret, "", insertion);
+        return;
+      case VK_RETURN: return Type('\r', false);
       default: return;
     }
-  }
-  void Char(BYTE ch) {
-    if (ch == 0x08) {
-      if (anchor != caret) return Replace(std::min(SelMin(), n()), EditEnd(), "", insertion);
-      if (caret > 0) Replace(caret - 1, caret, "", insertion);
-      return;
-    }
-    Type(ch == 0x0D ? '\r' : static_cast<char>(ch), ch != 0x0D);
   }
 };
 
@@ -223,7 +220,8 @@ TEST(TextEngineRandom, AgreesWithNaiveModel) {
   e.SetClientHeight(16 * 4);
   m.visible = 4;
   const std::vector<std::string> pieces = {"a", "b", "XY", " ", "\t", "\r\n", "\r", "\n", "\r\r\n", "\t\r", "\xE9"};
-  const std::vector<UINT> keys = {VK_LEFT, VK_RIGHT, VK_UP, VK_DOWN, VK_HOME, VK_END, VK_DELETE, VK_INSERT};
+  const std::vector<UINT> keys = {VK_LEFT,   VK_RIGHT,  VK_UP,   VK_DOWN,  VK_HOME,
+                                  VK_END,    VK_DELETE, VK_INSERT, VK_BACK, VK_RETURN};
   const auto pick = [&rng](auto& v) -> auto& { return v[std::uniform_int_distribution<std::size_t>(0, v.size() - 1)(rng)]; };
   const auto chance = [&rng](int percent) { return std::uniform_int_distribution<int>(0, 99)(rng) < percent; };
 
@@ -259,11 +257,9 @@ TEST(TextEngineRandom, AgreesWithNaiveModel) {
       ASSERT_TRUE(e.SetSelectionCharFormat(r));
       m.SetColor(color);
     } else if (op < 75) {
-      const BYTE ch = chance(10)   ? BYTE{0x08}
-                      : chance(10) ? BYTE{0x0D}
-                                   : static_cast<BYTE>(std::uniform_int_distribution<int>('A', 'E')(rng));
-      ASSERT_TRUE(e.HandleChar(ch));
-      m.Char(ch);
+      const auto ch = static_cast<char>(std::uniform_int_distribution<int>('A', 'E')(rng));
+      ASSERT_TRUE(e.HandleChar(static_cast<BYTE>(ch)));
+      m.Type(ch, true);
     } else if (op < 97) {
       const UINT vk = pick(keys);
       const bool shift = chance(30);

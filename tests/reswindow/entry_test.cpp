@@ -21,19 +21,16 @@ TEST_F(EntryTest, EnterSendsTheTypedEntryAndMarksItPending) {
   EXPECT_EQ(Text(1), ">ABC");
   Enter();
   EXPECT_EQ(events.Inputs(), std::vector<std::string>{"ABC"});
-  // The entry is followed by the pending mark; the Enter character then
-  // starts the line on which the response will stand.
-  EXPECT_EQ(Line(1, 0), ">ABC<");
-  EXPECT_EQ(Screen(1).LineCount(), 2);
-  // Each letter is reflected as a text; Enter as a key, then its character.
+  // The entry is followed by the pending mark; Enter's character writes nothing.
+  EXPECT_EQ(Text(1), ">ABC<");
+  // Each letter is reflected as a text; Enter as a key.
   const auto reflected = events.Named("InputReflect");
-  ASSERT_EQ(reflected.size(), 5u);
+  ASSERT_EQ(reflected.size(), 4u);
   EXPECT_EQ(reflected[2].Text(3), "C");
   EXPECT_EQ(reflected[3].Int(1), 2);
   EXPECT_EQ(reflected[3].Int(2), VK_RETURN);
-  EXPECT_EQ(reflected[4].Text(3), "\r");
   Respond(
-      "A\x01"
+      "A\x0C"
       "DONE");
   EXPECT_EQ(Text(1), ">ABC\r\nDONE");
   // Typed text takes the input colour, the response its own.
@@ -169,7 +166,7 @@ TEST_F(EntryTest, TextTypedInsideARowOvertypesOrInsertsAndKeepsRowsAt64) {
 TEST_F(EntryTest, TextTypedIntoAWrappedResponseRebreaksOnlyThatParagraph) {
   ScreenInput(1, "X");
   Enter();
-  Respond("A\x01" + std::string(100, 'R') + "|NEXT|>");
+  Respond("A\x0C" + std::string(100, 'R') + "|NEXT|>");
   ASSERT_EQ(Line(1, 2), std::string(36, 'R'));
   for (int i = 0; i < 3; ++i) Press(VK_UP);
   Press(VK_HOME);

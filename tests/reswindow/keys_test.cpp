@@ -76,6 +76,27 @@ TEST_F(KeysTest, BackspaceErasesWithoutShiftingTheRow) {
   Press(VK_BACK);
   EXPECT_EQ(Text(1), ">A    DEF");
   EXPECT_EQ(Caret(), 0);
+  // Right after the SOM, the SOM goes and a blank keeps the row's columns.
+  Press(VK_RIGHT);
+  Press(VK_BACK);
+  EXPECT_EQ(Text(1), " A    DEF");
+  EXPECT_EQ(Caret(), 0);
+
+  // Sent by the container, without a character message, it does the same.
+  Put("CurrentWindow", S(3));
+  Type("abcdef");
+  for (int i = 0; i < 3; ++i) Press(VK_LEFT);
+  EXPECT_EQ(Call("SendKey", {S(0), S(VK_BACK), S(0), S(1)}).value, B(TRUE));
+  EXPECT_EQ(Text(3), ">AB DEF");
+  EXPECT_EQ(Screen(3).Selection().cpMin, 3);
+
+  // At a row start the last character of the row above goes, not its wrap marker.
+  Put("CurrentWindow", S(5));
+  Type(std::string(66, 'r'));
+  Press(VK_HOME);
+  Press(VK_BACK);
+  EXPECT_EQ(Line(5, 0), ">" + std::string(62, 'R') + "\t");
+  EXPECT_EQ(Line(5, 1), "RRR");
 }
 
 TEST_F(KeysTest, HomeGoesAfterTheNearestSomThenTheOneBeforeThenTheRowStart) {
@@ -166,7 +187,7 @@ TEST_F(KeysTest, F5F6AndCtrlF6) {
 
   Put("CurrentWindow", S(3));
   Type("q\n");
-  Respond("A\x01RA|RB|RA|RB|RC|>");
+  Respond("A\x0CRA|RB|RA|RB|RC|>");
   Press(VK_F6, {.ctrl = true});
   EXPECT_EQ(Text(3), ">Q\r\nRA\r\nRB\r\nRC\r\n>");
 }

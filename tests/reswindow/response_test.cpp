@@ -25,13 +25,13 @@ class ResponseTest : public ControlTest {
 TEST_F(ResponseTest, BarsBreakLinesAndLongRowsWrapAt64) {
   SendEntry("a");
   Respond(
-      "A\x01"
+      "A\x0C"
       "AB|CD");
   EXPECT_EQ(Text(1), ">A\r\nAB\r\nCD");
 
   SendEntry("b");
   const std::string row(130, 'R');
-  Respond("A\x01" + row);
+  Respond("A\x0C" + row);
   const platform::TextEngine& screen = Screen(1);
   const LONG last = screen.LineCount() - 1;
   EXPECT_EQ(Line(1, last - 2), std::string(64, 'R') + "\t");
@@ -40,17 +40,18 @@ TEST_F(ResponseTest, BarsBreakLinesAndLongRowsWrapAt64) {
   EXPECT_EQ(screen.TextRange(screen.LineStart(last - 1), -1), std::string(64, 'R') + "\t\r\nRR");
   // A row of exactly 64 followed by a bar needs no wrap marker.
   SendEntry("c");
-  Respond("A\x01" + std::string(64, 'S') + "|T");
+  Respond("A\x0C" + std::string(64, 'S') + "|T");
   EXPECT_EQ(Line(1, Screen(1).LineCount() - 2), std::string(64, 'S'));
 }
 
 TEST_F(ResponseTest, ThePendingMarkIsRemovedWhenTheResponseArrives) {
   SendEntry("abc");
   ASSERT_EQ(Line(1, 0), ">ABC<");
+  // Enter wrote no line break: the response's row decides where it starts.
   Respond(
       "A\x01"
       "OK");
-  EXPECT_EQ(Line(1, 0), ">ABC");
+  EXPECT_EQ(Text(1), ">ABCOK");
   EXPECT_EQ(Text(1).find('<'), std::string::npos);
 }
 
@@ -83,8 +84,8 @@ TEST_F(ResponseTest, TheRowCharacterPadsTheScreenToThatRow) {
   Respond(
       "A\x03"
       "NEXT");
-  EXPECT_EQ(Line(1, Screen(1).LineCount() - 1), "NEXT");
-  EXPECT_EQ(Screen(1).LineCount(), 6);
+  EXPECT_EQ(Line(1, 4), "ROW FIVEBNEXT");
+  EXPECT_EQ(Screen(1).LineCount(), 5);
   // Row numbers from 0x80 name no row.
   SendEntry("c");
   const LONG lines = Screen(1).LineCount();
@@ -97,13 +98,13 @@ TEST_F(ResponseTest, Row12StartsANewLineEvenWithTheClearCommand) {
   Respond(
       "\x11\x0C"
       "TEXT");
-  EXPECT_EQ(Text(1), ">ABC\r\n\r\nTEXT");
+  EXPECT_EQ(Text(1), ">ABC\r\nTEXT");
 }
 
 TEST_F(ResponseTest, TheClearCommandScrollsTheOldScreenAwayFirst) {
   SendEntry("abc");
   Respond(
-      "A\x01"
+      "A\x0C"
       "OLD1|OLD2|>");
   SendEntry("def");
   const LONG lines_before = Screen(1).LineCount();
@@ -124,9 +125,9 @@ TEST_F(ResponseTest, TheClearCommandScrollsTheOldScreenAwayFirst) {
 
 TEST_F(ResponseTest, TheBufferIsCutTo250LinesWhenAResponseFindsMoreThan350) {
   std::string lines;
-  for (int i = 0; i < 348; ++i) lines += "L" + std::to_string(i) + "|";
+  for (int i = 0; i < 349; ++i) lines += "L" + std::to_string(i) + "|";
   SendEntry("a");
-  Respond("A\x01" + lines + ">");
+  Respond("A\x0C" + lines + ">");
   SendEntry("b");
   ASSERT_EQ(Screen(1).LineCount(), 351);
   Respond(
@@ -136,8 +137,8 @@ TEST_F(ResponseTest, TheBufferIsCutTo250LinesWhenAResponseFindsMoreThan350) {
   EXPECT_EQ(screen.LineCount(), 250);
   EXPECT_EQ(Line(1, 0), "");
   EXPECT_EQ(Line(1, 1), "L101");
-  EXPECT_EQ(Line(1, 248), ">B");
-  EXPECT_EQ(Line(1, 249), "END");
+  EXPECT_EQ(Line(1, 248), "L348");
+  EXPECT_EQ(Line(1, 249), ">BEND");
 }
 
 TEST_F(ResponseTest, ResponseModeOneReportsTheNextResponseOnly) {
