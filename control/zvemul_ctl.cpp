@@ -87,7 +87,6 @@ TabStripView ViewOf(CWindowTabDialog* strip) {
 CZVEmulCtrl::CZVEmulCtrl() : m_errorLog(nullptr, u"Taloon! Res", u"ZVEmul.ocx", nullptr) {
   BuildZVEmulDispatch(m_dispatch, *this);
   m_windowOrder = std::make_unique<CWindowOrder>(kWindowCount);
-  m_singleQueue = 1;
   g_windowCountLess1 = 9;
   for (auto& window : m_resWindows) window = std::make_unique<CResRichEdit>();
   for (Colors& colors : m_colors) colors.attribute = kDefaultColors;
@@ -99,11 +98,7 @@ CZVEmulCtrl::CZVEmulCtrl() : m_errorLog(nullptr, u"Taloon! Res", u"ZVEmul.ocx", 
   m_persistDir = platform::ResolvePersistDirectory();
   for (int i = 0; i < kWindowCount; ++i)
     m_screenFiles[static_cast<std::size_t>(i)] = m_persistDir + "ZVEMUL" + std::to_string(i) + ".RTF";
-  m_requestCount = 0;
   m_entryHistory = std::make_unique<CInputRecall>(kHistoryCapacity);
-  m_requestQueue = std::make_unique<CInputRecall>(kQueueLimit);
-  for (int s = 1; s <= kWindowCount; ++s)
-    m_sessionQueues[static_cast<std::size_t>(s)] = std::make_unique<CInputRecall>(kQueueLimit);
 }
 
 CZVEmulCtrl::~CZVEmulCtrl() {
@@ -282,8 +277,6 @@ void CZVEmulCtrl::OnDestroy() {
   if (m_ready && m_resWindows[0]->handle() != 0) SaveSettings();
   for (auto& window : m_resWindows) window->Destroy();
   m_entryHistory.reset();
-  m_requestQueue.reset();
-  for (auto& queue : m_sessionQueues) queue.reset();
 }
 
 void CZVEmulCtrl::OnSetFocus() {
@@ -415,6 +408,7 @@ ControlView CZVEmulCtrl::View() {
       w.background = window->engine().BackgroundColor();
       w.engine = &window->engine();
       w.hidden = IsWindowHidden(w.number);
+      w.session = m_requestQueues.QueueSessionOfWindow(static_cast<short>(w.number));
       view.windows.push_back(w);
     }
     view.frame_tabs[0] = ViewOf(m_frameTabs[0].get());

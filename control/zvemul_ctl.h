@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "control/request_queues.h"
 #include "control/zvemul_surface.h"
 #include "diagnostics/error_log.h"
 #include "platform/automation.h"
@@ -35,7 +36,7 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
  public:
   static constexpr int kWindowCount = 10;
   static constexpr int kColorAttributes = 4;
-  static constexpr int kQueueLimit = 5;
+  static constexpr int kQueueLimit = CRequestQueues::kQueueLimit;
   static constexpr int kHistoryCapacity = 50;
   static constexpr UINT kStatusBarId = 1001;
   static constexpr UINT kFirstResWindowId = 100;
@@ -156,7 +157,6 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   void CopySelectionToClipboard(BOOL cut);
   void SetCurrentWindow(short window);
   void SwitchToWindow(short window);
-  int GetSessionOfWindow(short window) const;
   void SetFonts(const std::string& name, int size);
 
  protected:
@@ -166,11 +166,6 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
  private:
   struct Colors {
     std::array<COLORREF, kColorAttributes> attribute;
-  };
-  // The counter and queue of the requests of one queue.
-  struct RequestQueue {
-    int* count;
-    CInputRecall* queue;
   };
 
   // ---- Window lifecycle -------------------------------------------------------------------
@@ -207,7 +202,6 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   CResRichEdit* AddressedWindow(short window) const;
 
   // ---- Host traffic -------------------------------------------------------------------------
-  RequestQueue QueueOfCurrentWindow();
 
   void SetModifiedFlag();
   void SetStatusText(int part, const std::string& text);
@@ -221,13 +215,11 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   CErrorLog m_errorLog;
   std::array<std::unique_ptr<CResRichEdit>, kWindowCount> m_resWindows;
   std::unique_ptr<CInputRecall> m_entryHistory;
-  std::unique_ptr<CInputRecall> m_requestQueue;
+  CRequestQueues m_requestQueues;
   std::array<std::unique_ptr<CWindowTabDialog>, 2> m_frameTabs;
   std::unique_ptr<CWindowTabDialog> m_allTabs;
   std::unique_ptr<platform::StatusBarWindow> m_statusBar;
-  std::array<std::unique_ptr<CInputRecall>, kWindowCount + 1> m_sessionQueues;  // by session 1..10
   std::unique_ptr<CWindowOrder> m_windowOrder;
-  WORD m_singleQueue = 1;
   bool m_bulkUpdate = false;
   // Set when the Control key goes down in a res window (its key handling).
   bool m_ctrlKeySeen = false;
@@ -244,7 +236,6 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   double m_osVersion = 0;
   int m_outstandingEntries = 0;
   int m_pageLines = 0;
-  int m_requestCount = 0;
   LOGFONT m_logFont;
   DWORD m_richEditVersion = 0;
   WORD m_activeFrame = 1;
@@ -252,8 +243,6 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   WORD m_layout = 2;
   std::array<WORD, 2> m_frameWindow = {0, 1};
   std::array<WORD, 2> m_frameShown = {0, 1};
-  std::array<int, kWindowCount + 1> m_windowSession = {};        // by window 1..10
-  std::array<int, kWindowCount + 1> m_sessionRequestCount = {};  // by session 1..10
   std::string m_eventText;
   std::array<std::string, kWindowCount> m_screenFiles;
   short m_clientWidth = 0;

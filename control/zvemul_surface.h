@@ -49,6 +49,9 @@ struct ResWindowView {
   // Hidden by the agent (HideWindow): its tab stays, the window set passes
   // it by when another is hidden.
   bool hidden = false;
+  // The session whose request queue takes the window's entries
+  // (CreateSessionQueue); 0 when it uses the single queue.
+  int session = 0;
 };
 
 // One tab of a strip: its rectangle and the texts the strip drew on it, in

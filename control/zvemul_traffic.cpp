@@ -1,6 +1,5 @@
 // Host traffic: entries offered to the container, its responses, and the
 // methods that write on a screen or read it.
-#include <algorithm>
 #include <cstdio>
 
 #include "control/zvemul_ctl.h"
@@ -14,46 +13,16 @@ namespace {
 
 using platform::CatchAll;
 
-// A one-character number: its digit, or 0.
-int DigitValue(char c) { return c >= '0' && c <= '9' ? c - '0' : 0; }
-
-// Windows and sessions are single digits in the mapping; "0" means 10.
-int NumberOrTen(char c) {
-  const int value = DigitValue(c);
-  return value == 0 ? 10 : value;
-}
-
 }  // namespace
 
 // ---- Queues ---------------------------------------------------------------------------------------------
 
-CZVEmulCtrl::RequestQueue CZVEmulCtrl::QueueOfCurrentWindow() {
-  if (m_singleQueue > 1) {
-    const int session = GetSessionOfWindow(GetCurrentWindow());
-    // A window that no mapping names shares the single queue.
-    if (session >= 1 && session <= kWindowCount) {
-      const std::size_t s = static_cast<std::size_t>(session);
-      return {&m_sessionRequestCount[s], m_sessionQueues[s].get()};
-    }
-  }
-  return {&m_requestCount, m_requestQueue.get()};
-}
+int CZVEmulCtrl::RequestsInFlight() { return m_requestQueues.RequestsInFlight(GetCurrentWindow()); }
 
-int CZVEmulCtrl::RequestsInFlight() { return *QueueOfCurrentWindow().count; }
-
-void CZVEmulCtrl::EmptyCurrentQueue() {
-  const RequestQueue queue = QueueOfCurrentWindow();
-  if (queue.queue != nullptr) {
-    while (queue.queue->PopOldest()) {
-    }
-  }
-  *queue.count = 0;
-}
+void CZVEmulCtrl::EmptyCurrentQueue() { m_requestQueues.EmptyQueue(GetCurrentWindow()); }
 
 int CZVEmulCtrl::CurrentQueueSession() const {
-  if (m_singleQueue <= 1) return -1;
-  const int session = GetSessionOfWindow(GetCurrentWindow());
-  return session >= 1 && session <= kWindowCount ? session : 0;
+  return m_requestQueues.SessionMode() ? m_requestQueues.QueueSessionOfWindow(GetCurrentWindow()) : -1;
 }
 
 void CZVEmulCtrl::OfferEntry(const std::string& text, short window, bool typedHere) {
@@ -68,47 +37,26 @@ void CZVEmulCtrl::OfferEntry(const std::string& text, short window, bool typedHe
 
 void CZVEmulCtrl::QueueRequest(const std::string& text) {
   CatchAll([&] {
-    RequestQueue queue = QueueOfCurrentWindow();
-    if (*queue.count < 1) {
-      ++*queue.count;
-      m_dispatch.Fire(kEventDataSourceInput, {platform::Variant::String(platform::Cp1252ToUtf16(text))});
-    } else if (*queue.count < kQueueLimit) {
-      if (queue.queue != nullptr) queue.queue->Add(text);
-      ++*queue.count;
-    } else {
-      char message[128];
-      std::snprintf(message, sizeof message,
-                    "No more than %d requests can be queued. \nPlease press ESC twice to clear the queue", kQueueLimit);
-      ShowMessage(message);
+    switch (m_requestQueues.OfferRequest(GetCurrentWindow(), text)) {
+      case CRequestQueues::Offer::kSendNow:
+        m_dispatch.Fire(kEventDataSourceInput, {platform::Variant::String(platform::Cp1252ToUtf16(text))});
+        break;
+      case CRequestQueues::Offer::kQueued:
+        break;
+      case CRequestQueues::Offer::kRefused: {
+        char message[128];
+        std::snprintf(message, sizeof message,
+                      "No more than %d requests can be queued. \nPlease press ESC twice to clear the queue",
+                      kQueueLimit);
+        ShowMessage(message);
+        break;
+      }
     }
   });
 }
 
 void CZVEmulCtrl::CreateSessionQueue(short sessions, const std::string& mappings) {
-  CatchAll([&] {
-    // A negative count is one queue for all windows too.
-    m_singleQueue = static_cast<WORD>(std::max<short>(sessions, 0));
-    if (sessions <= 1 || mappings.empty()) return;
-    m_windowSession[1] = DigitValue(mappings[0]);
-    int session = 1;
-    bool semicolon = false;
-    bool colon = false;
-    for (std::size_t i = 1; i < mappings.size(); ++i) {
-      const char c = mappings[i];
-      if (c == ';') {
-        semicolon = true;
-        colon = false;
-      } else if (c == ':') {
-        colon = true;
-        semicolon = false;
-      } else if (semicolon) {
-        session = NumberOrTen(c);
-        semicolon = false;
-      } else if (colon && c != ',') {
-        m_windowSession[static_cast<std::size_t>(NumberOrTen(c))] = session;
-      }
-    }
-  });
+  CatchAll([&] { m_requestQueues.CreateSessionQueue(sessions, mappings); });
 }
 
 // ---- Methods ----------------------------------------------------------------------------------------------
@@ -158,16 +106,8 @@ short CZVEmulCtrl::DataSourceResponse(const std::string& data) {
     }
     if (m_outstandingEntries > 0) --m_outstandingEntries;
 
-    RequestQueue queue = QueueOfCurrentWindow();
-    if (*queue.count <= 0) {
-      *queue.count = 0;
-      return;
-    }
-    --*queue.count;
-    if (*queue.count > 0 && queue.queue != nullptr) {
-      if (const auto next = queue.queue->PopOldest()) {
-        m_dispatch.Fire(kEventDataSourceInput, {platform::Variant::String(platform::Cp1252ToUtf16(*next))});
-      }
+    if (const auto next = m_requestQueues.TakeNextAfterResponse(GetCurrentWindow())) {
+      m_dispatch.Fire(kEventDataSourceInput, {platform::Variant::String(platform::Cp1252ToUtf16(*next))});
     }
   });
   return 0;

@@ -396,10 +396,6 @@ void CZVEmulCtrl::RenameWindow(short window, const std::optional<std::string>& n
 
 bool CZVEmulCtrl::IsWindowHidden(short window) const { return m_windowOrder->IsHidden(window); }
 
-int CZVEmulCtrl::GetSessionOfWindow(short window) const {
-  return window >= 1 && window <= kWindowCount ? m_windowSession[static_cast<std::size_t>(window)] : 0;
-}
-
 void CZVEmulCtrl::SetActiveFrameFromWindow(short window) {
   if (window != 0) m_activeFrame = static_cast<WORD>(FrameOf(window));
   SetModifiedFlag();

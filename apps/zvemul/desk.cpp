@@ -122,7 +122,6 @@ bool Desk::Start(std::string& error) {
   }
   if (platform::Window* window = control_->ControlWindow()) platform::SetFocus(window->handle());
 
-  sessions_.Set(options_.sessions, options_.session_map);
   if (options_.sessions > 1) {
     Invoke("CreateSessionQueue", InvokeKind::kMethod,
            {Variant::Short(static_cast<std::int16_t>(options_.sessions)),
@@ -143,11 +142,14 @@ platform::InvokeResult Desk::Invoke(std::string_view name, InvokeKind kind, std:
 
 void Desk::OnEvent(const platform::EventInfo& event, std::span<const Variant> args) {
   if (event.id != data_source_input_ || args.empty() || !link_) return;
-  // The event names no window: the entry belongs to the current window's
-  // session, which is also the queue the control counts it in.
-  const platform::InvokeResult current = Invoke("CurrentWindow", InvokeKind::kPropertyGet);
-  const int window = current.ok() ? current.value.integer() : 1;
-  link_->Send(sessions_.SessionOf(window), platform::Utf16ToCp1252(args[0].string()));
+  // The event names no window: the entry belongs to the session of the
+  // current window's queue; the single queue talks to session 1.
+  const ControlView view = control_->View();
+  int session = 1;
+  for (const ResWindowView& window : view.windows) {
+    if (window.number == view.current_window && window.session > 0) session = window.session;
+  }
+  link_->Send(session, platform::Utf16ToCp1252(args[0].string()));
 }
 
 void Desk::Run() {

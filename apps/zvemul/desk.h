@@ -15,7 +15,6 @@
 #include "apps/zvemul/desk_options.h"
 #include "apps/zvemul/geometry.h"
 #include "apps/zvemul/key_decoder.h"
-#include "apps/zvemul/session_map.h"
 #include "apps/zvemul/terminal.h"
 #include "apps/zvemul/view_painter.h"
 #include "control/zvemul_surface.h"
@@ -63,7 +62,6 @@ class Desk final : private platform::EventSink {
   bool window_alive_ = false;
   platform::DISPID data_source_input_ = 0;
   std::unique_ptr<host::HostLink> link_;
-  SessionMap sessions_;
   std::string link_state_;
 
   ScreenLayout layout_;

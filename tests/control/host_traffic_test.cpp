@@ -170,8 +170,19 @@ TEST_F(HostTrafficTest, EachSessionHasItsOwnQueueAndCounter) {
   Respond("A\x01OK");
   EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"A1", "B1", "B2", "A2", "A3"}));
 
+  // The view names each window's queue. A second mapping changes only the
+  // windows it names.
+  Call("CreateSessionQueue", {S(3), T("1:1;3:2")});
+  const auto sessions = [&] {
+    std::vector<int> each;
+    for (const ResWindowView& window : control->View().windows) each.push_back(window.session);
+    return each;
+  };
+  EXPECT_EQ(sessions(), (std::vector<int>{1, 3, 1, 2, 1, 2, 1, 2, 1, 2}));
+
   // Back to one queue, which holds nothing: an entry goes at once.
   Call("CreateSessionQueue", {S(1), T("1:1;2:2")});
+  EXPECT_EQ(sessions(), std::vector<int>(10, 0));
   HostEntry(0, "ONE");
   EXPECT_EQ(events.Inputs().back(), "ONE");
 }
