@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <new>
 #include <vector>
 
 #include "platform/code_page.h"
+#include "platform/desktop.h"
+#include "platform/file_system.h"
 #include "platform/locked_file.h"
 
 namespace zv {
@@ -25,36 +25,6 @@ std::string NameOrDefault(const char16_t* name) {
   return platform::Utf16ToCp1252(name);
 }
 
-// The system's local time, used until a container hands over its own clock.
-class SystemClock final : public platform::Clock {
- public:
-  DWORD TickCount() override {
-    const auto since = std::chrono::steady_clock::now().time_since_epoch();
-    return static_cast<DWORD>(std::chrono::duration_cast<std::chrono::milliseconds>(since).count());
-  }
-
-  platform::LocalTime Now() override {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-    std::tm tm{};
-    localtime_r(&seconds, &tm);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
-    return platform::LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour,
-                               tm.tm_min,         tm.tm_sec,     static_cast<int>(ms), tm.tm_wday};
-  }
-};
-
-platform::Clock& DefaultClock() {
-  static SystemClock clock;
-  return clock;
-}
-
-// An environment value usable as the start of a path: set and absolute.
-std::string AbsoluteEnv(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr && value[0] == '/' ? std::string(value) : std::string();
-}
-
 void CopyName(BYTE* field, const std::string& name) {
   // At most 16 bytes; a 16-byte name is not terminated.
   std::strncpy(reinterpret_cast<char*>(field), name.c_str(), kNameFieldSize);
@@ -62,26 +32,11 @@ void CopyName(BYTE* field, const std::string& name) {
 
 }  // namespace
 
-std::string DefaultErrorLogPath() {
-  if (const char* path = std::getenv("ZVEMUL_LOGFILE"); path != nullptr && path[0] != '\0') {
-    return path;
-  }
-  std::string state = AbsoluteEnv("XDG_STATE_HOME");
-  if (state.empty()) {
-    const std::string home = AbsoluteEnv("HOME");
-    if (home.empty()) {
-      return {};
-    }
-    state = home + "/.local/state";
-  }
-  return state + "/zvemul/logfile.log";
-}
-
 CErrorLog::CErrorLog() : CErrorLog(nullptr, nullptr, nullptr, nullptr) {}
 
 CErrorLog::CErrorLog(const char16_t* first_name, const char16_t* app_name, const char16_t* module_name,
                      const char16_t* second_name)
-    : m_strLogFile(DefaultErrorLogPath()),
+    : m_strLogFile(platform::ErrorLogFile().string()),
       m_strAppName(NameOrDefault(app_name)),
       m_strName2(NameOrDefault(second_name)),
       m_strName1(NameOrDefault(first_name)),
@@ -97,8 +52,6 @@ CErrorLog::CErrorLog(const char16_t* first_name, const char16_t* app_name, const
 }
 
 CErrorLog::~CErrorLog() = default;
-
-void CErrorLog::SetClock(platform::Clock* clock) { m_pClock = clock; }
 
 bool CErrorLog::OpenLogFile(platform::LockedFile& file) {
   if (m_strLogFile.empty()) {
@@ -155,7 +108,7 @@ void CErrorLog::CloseLogFile(platform::LockedFile& file) {
 
 void CErrorLog::FillRecordHeader(BYTE* record, int level, WORD code1, WORD code2, WORD text_length,
                                  WORD data_length) {
-  const platform::LocalTime now = (m_pClock != nullptr ? *m_pClock : DefaultClock()).Now();
+  const platform::LocalTime now = platform::GetLocalTime();
   record[record_field::kYear] = YearByte(now.year);
   record[record_field::kMonth] = static_cast<BYTE>(now.month);
   record[record_field::kDay] = static_cast<BYTE>(now.day);

@@ -1,13 +1,13 @@
 // The writer of the shared error log: a fixed-size ring file of dated,
 // levelled records, shared by every writer object of every process. The file
-// is opened, locked, written and closed for each record.
+// is opened, locked, written and closed for each record. Records are dated
+// by the current desktop's clock; the file is platform::ErrorLogFile().
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "diagnostics/error_log_format.h"
-#include "platform/services.h"
 #include "platform/win_types.h"
 
 namespace zv {
@@ -15,10 +15,6 @@ namespace zv {
 namespace platform {
 class LockedFile;
 }
-
-// $ZVEMUL_LOGFILE when set, else $XDG_STATE_HOME/zvemul/logfile.log, else
-// $HOME/.local/state/zvemul/logfile.log; empty when there is no home.
-std::string DefaultErrorLogPath();
 
 class CErrorLog {
  public:
@@ -45,10 +41,6 @@ class CErrorLog {
   HRESULT WriteRecord(int level, WORD code1, WORD code2, std::string_view text, const BYTE* data,
                       DWORD data_length);
 
-  // The clock that dates records; null restores the system's local time.
-  // The clock must outlive its use here.
-  void SetClock(platform::Clock* clock);
-
   const std::string& LogFilePath() const { return m_strLogFile; }
   // Ring size for a file this writer creates.
   LONG ConfiguredRingSize() const { return m_nConfiguredRingSize; }
@@ -69,7 +61,6 @@ class CErrorLog {
   std::string m_strName2;
   std::string m_strName1;
   std::string m_strModuleName;
-  platform::Clock* m_pClock = nullptr;
 };
 
 }  // namespace zv

@@ -137,6 +137,11 @@ fs::path DriveRoot() {
   return DataHome() / "zvemul" / "drives";
 }
 
+fs::path ErrorLogFile() {
+  if (const char* path = std::getenv("ZVEMUL_LOGFILE"); path != nullptr && path[0] != '\0') return path;
+  return StateHome() / "zvemul" / "logfile.log";
+}
+
 fs::path NativePath(std::string_view logic_path) {
   std::string rest = Cp1252ToUtf8(logic_path);
   fs::path base;

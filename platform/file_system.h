@@ -35,6 +35,8 @@ std::filesystem::path ConfigHome();
 std::filesystem::path DataHome();
 std::filesystem::path StateHome();
 std::filesystem::path DriveRoot();
+// The error log: $ZVEMUL_LOGFILE when set, else StateHome()/zvemul/logfile.log.
+std::filesystem::path ErrorLogFile();
 
 // ---- Paths -------------------------------------------------------------------------
 std::filesystem::path NativePath(std::string_view logic_path);

@@ -9,8 +9,8 @@
 #include <iostream>
 #include <string>
 
-#include "diagnostics/error_log.h"
 #include "diagnostics/error_log_reader.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -72,13 +72,7 @@ int main(int argc, char** argv) {
                "inconsistency (exit status 1)");
   CLI11_PARSE(app, argc, argv);
 
-  if (path.empty()) {
-    path = zv::DefaultErrorLogPath();
-    if (path.empty()) {
-      std::cerr << "zvemul-log: no log file given and no home folder to find the default one\n";
-      return 2;
-    }
-  }
+  if (path.empty()) path = zv::platform::ErrorLogFile().string();
   zv::ErrorLogReader reader;
   if (reader.Load(path) != zv::ErrorLogReader::LoadResult::kOk) {
     std::cerr << "zvemul-log: " << reader.error() << '\n';

@@ -12,6 +12,8 @@
 #include "diagnostics/error_log_reader.h"
 #include "log_test_support.h"
 #include "platform/clocks.h"
+#include "platform/desktop.h"
+#include "platform/file_system.h"
 #include "platform/locked_file.h"
 
 namespace zv {
@@ -48,7 +50,10 @@ class ErrorLogTest : public ::testing::Test {
   void CreateLog(const LogFileHeader& header) { WriteBytes(home_.LogPath(), HeaderBytes(header)); }
 
   LogHome home_;
-  platform::ManualClock clock_{platform::LocalTime{2016, 3, 7, 14, 5, 9, 375, 0}, 0};
+  // Records are dated by the current desktop's clock.
+  platform::Desktop desktop_{testing::ServicesWithClock({2016, 3, 7, 14, 5, 9, 375, 0})};
+  platform::DesktopScope scope_{desktop_};
+  platform::ManualClock& clock_ = static_cast<platform::ManualClock&>(desktop_.clock());
 };
 
 TEST_F(ErrorLogTest, NewFileGetsHeaderAndFirstRecordAtSixteen) {
@@ -59,7 +64,6 @@ TEST_F(ErrorLogTest, NewFileGetsHeaderAndFirstRecordAtSixteen) {
   EXPECT_EQ(HeaderOf(bytes), (LogFileHeader{static_cast<DWORD>(kDefaultRingSize), 16, kNoRecord, 0}));
   EXPECT_EQ(log.RingSize(), kDefaultRingSize);
 
-  log.SetClock(&clock_);
   EXPECT_EQ(log.GetErrorWrite2Log(2, 55, "HiddenRichEditCtrl", "CHiddenRichEditCtrl::CHiddenRichEditCtrl",
                                   "Failed to create the hidden rich edit window for formatting!"),
             S_OK);
@@ -236,7 +240,7 @@ TEST_F(ErrorLogTest, SymbolicLinkAtTheLogPathIsRefused) {
 TEST_F(ErrorLogTest, LocationFollowsTheStateFolderAndIsCreatedWhenWritten) {
   ::unsetenv("ZVEMUL_LOGFILE");
   const std::string state = home_.root() + "/state/zvemul";
-  EXPECT_EQ(DefaultErrorLogPath(), state + "/logfile.log");
+  EXPECT_EQ(platform::ErrorLogFile(), state + "/logfile.log");
   {
     CErrorLog log;
     EXPECT_EQ(log.LogFilePath(), state + "/logfile.log");
@@ -248,13 +252,7 @@ TEST_F(ErrorLogTest, LocationFollowsTheStateFolderAndIsCreatedWhenWritten) {
   EXPECT_EQ(HeaderOf(ReadBytes(state + "/logfile.log")).sequence, 1u);
 
   ::setenv("XDG_STATE_HOME", "relative/state", 1);  // not absolute: ignored
-  EXPECT_EQ(DefaultErrorLogPath(), home_.root() + "/home/.local/state/zvemul/logfile.log");
-  ::unsetenv("XDG_STATE_HOME");
-  EXPECT_EQ(DefaultErrorLogPath(), home_.root() + "/home/.local/state/zvemul/logfile.log");
-  ::unsetenv("HOME");
-  EXPECT_EQ(DefaultErrorLogPath(), "");
-  CErrorLog nowhere;
-  EXPECT_EQ(nowhere.WriteRecord(2, 0, 0, "m", nullptr, 0), E_FAIL);
+  EXPECT_EQ(platform::ErrorLogFile(), home_.root() + "/home/.local/state/zvemul/logfile.log");
 }
 
 TEST_F(ErrorLogTest, HeldFileDropsTheRecordSilently) {

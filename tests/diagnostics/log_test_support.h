@@ -12,6 +12,8 @@
 #include <string>
 
 #include "diagnostics/error_log_format.h"
+#include "platform/clocks.h"
+#include "platform/desktop.h"
 
 namespace zv::testing {
 
@@ -40,6 +42,13 @@ class LogHome {
  private:
   std::string root_;
 };
+
+// Desktop services whose clock stands at `time`.
+inline platform::DesktopServices ServicesWithClock(const platform::LocalTime& time) {
+  platform::DesktopServices services;
+  services.clock = std::make_unique<platform::ManualClock>(time, 0);
+  return services;
+}
 
 inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -31,9 +31,9 @@ struct Outcome {
 class ZvemulLogTest : public ::testing::Test {
  protected:
   ZvemulLogTest() {
-    platform::ManualClock clock({2016, 3, 7, 14, 5, 9, 375, 0}, 0);
+    platform::Desktop desktop(testing::ServicesWithClock({2016, 3, 7, 14, 5, 9, 375, 0}));
+    platform::DesktopScope scope(desktop);
     CErrorLog log(nullptr, u"Taloon! Res", u"ZVEmul.ocx", nullptr);
-    log.SetClock(&clock);
     log.GetErrorWrite2Log(4, 1, "Brimlux", "CBrimlux::InitRules", "BRIMLUX initialized successfully");
     log.GetErrorWrite2Log(2, 2, "Brimlux", "CBrimlux::ParseRules", "two\r\nlines");
     log.GetErrorWrite2Log(0, 3, "Brimlux", "CBrimlux::Refresh", "third");

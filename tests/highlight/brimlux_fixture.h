@@ -14,6 +14,7 @@
 #include "platform/clocks.h"
 #include "platform/code_page.h"
 #include "platform/desktop.h"
+#include "platform/file_system.h"
 #include "platform/message_box_recorder.h"
 #include "platform/object_registry.h"
 #include "platform/registry.h"
@@ -99,7 +100,7 @@ class BrimluxFixture : public ::testing::Test {
   std::vector<std::string> Logged() const {
     ErrorLogReader reader;
     std::vector<std::string> texts;
-    if (reader.Load(DefaultErrorLogPath()) != ErrorLogReader::LoadResult::kOk) return texts;
+    if (reader.Load(platform::ErrorLogFile().string()) != ErrorLogReader::LoadResult::kOk) return texts;
     for (const ErrorLogRecord& r : reader.Records().records) texts.push_back(r.text);
     return texts;
   }

@@ -89,7 +89,7 @@ TEST_F(RulesSourceTest, DebugModeDumpsTheRulesAndTracesTheStamps) {
   store.SetDword(HKEY_CURRENT_USER, CBrimlux::kSettingsKey, "Debug", 1);
   Clock().SetTickCount(0);
   Start(Rules(Rule("A", "")));
-  const auto dump = std::filesystem::path(DefaultErrorLogPath()).parent_path() / CBrimlux::kDumpFileName;
+  const auto dump = platform::ErrorLogFile().parent_path() / CBrimlux::kDumpFileName;
   EXPECT_EQ(platform::testing::ReadText(dump), Rules(Rule("A", "")));
   provider->stamp = "2";
   Clock().SetTickCount(60000);
