@@ -131,6 +131,14 @@ TEST_F(KeysTest, FunctionKeysSendFixedEntries) {
   Press(VK_F10, {.alt = true});
   EXPECT_EQ(LastLine(), ">>I<");
   EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"XI", "MT", "I"}));
+  // With Shift as well, Ctrl still chooses the entry; Shift, still held,
+  // makes the Enter that follows Shift's, which sends nothing.
+  Ok();
+  events.events.clear();
+  Press(VK_F12, {.shift = true, .ctrl = true});
+  EXPECT_EQ(events.Named("InputReflect").front().Text(3), "MB");
+  EXPECT_EQ(Line(1, Screen(1).LineCount() - 2), ">MB");
+  EXPECT_TRUE(events.Inputs().empty());
 }
 
 TEST_F(KeysTest, CtrlAThenDeleteLeavesASom) {
