@@ -315,15 +315,27 @@ void CZVEmulCtrl::FireUSMGRequest() { m_dispatch.Fire(kEventUSMGRequest, {}); }
 
 // ---- Keys and macros ------------------------------------------------------------------------------
 
-BOOL CZVEmulCtrl::PreTranslateMessage(const MSG& msg) {
-  return CatchAll(FALSE, [&]() -> BOOL {
-    if (m_site == nullptr) return FALSE;
+bool CZVEmulCtrl::PreTranslateMessage(const MSG& msg) {
+  return CatchAll(false, [&] {
     const platform::KeyboardState& keys = platform::CurrentDesktop().keyboard_state();
+    // Ctrl+Shift+A and Ctrl+Shift+C are office macro keys, caught before a
+    // res window's engine takes them for select-all and copy.
+    if (msg.message == WM_KEYDOWN && (msg.wParam == 'A' || msg.wParam == 'C') && keys.IsDown(VK_CONTROL) &&
+        keys.IsDown(VK_SHIFT)) {
+      const auto key = static_cast<char>(msg.wParam);
+      constexpr short kCtrlShift = 3;
+      FireInputReflect(GetCurrentWindow(), 2, static_cast<short>(key), std::nullopt, kCtrlShift);
+      FireDriveMacro(GetOfficeDir() + LookupMacroKey(std::string("Ctrl+Shift+") + key) + ".zvm");
+      return true;
+    }
+    // The container's accelerators see the keys a res window hands to the
+    // control's own window (F4, F8, F9, Ctrl+Insert), not every key on its way.
+    if (m_site == nullptr || msg.hwnd != handle()) return false;
     DWORD modifiers = 0;
     if (keys.IsDown(VK_SHIFT)) modifiers |= KEYMOD_SHIFT;
     if (keys.IsDown(VK_CONTROL)) modifiers |= KEYMOD_CONTROL;
     if (keys.IsDown(VK_MENU)) modifiers |= KEYMOD_ALT;
-    return m_site->TranslateAccelerator(msg, modifiers) ? TRUE : FALSE;
+    return m_site->TranslateAccelerator(msg, modifiers);
   });
 }
 

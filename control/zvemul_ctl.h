@@ -115,9 +115,11 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   // Submits the current window's entry for window n (n < 0: the other
   // frame's current window).
   void MarkEntryForWindow(short n) override;
-  // The control's message pre-translation: a key message for the control's
-  // window, offered to the container's accelerators. TRUE when handled.
-  BOOL PreTranslateMessage(const MSG& msg) override;
+  // The control's message pre-translation, of the keys on their way to its
+  // windows and of those a res window hands to it: the office macro keys
+  // Ctrl+Shift+A and Ctrl+Shift+C, then the container's accelerators for a
+  // key handed to the control's own window. True when handled.
+  bool PreTranslateMessage(const MSG& msg) override;
   int RequestsInFlight() override;
   void EmptyCurrentQueue() override;
   int CurrentQueueSession() const override;

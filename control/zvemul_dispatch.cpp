@@ -25,7 +25,12 @@ constexpr DISPID kRenameWindowId = 33;
 constexpr DISPID kCreateSessionQueueTypeLibId = 40;
 constexpr DISPID kRenameWindowTypeLibId = 41;
 
-std::string Text(const Variant& v) { return platform::Utf16ToCp1252(v.string()); }
+// A string argument becomes the control's 8-bit text up to its first NUL, as
+// a C string holds it.
+std::string Text(const Variant& v) {
+  const std::u16string& text = v.string();
+  return platform::Utf16ToCp1252(std::u16string_view(text).substr(0, text.find(u'\0')));
+}
 short Short(const Variant& v) { return static_cast<short>(v.integer()); }
 Variant Bstr(const std::string& text) { return Variant::String(platform::Cp1252ToUtf16(text)); }
 

@@ -76,8 +76,22 @@ void KeyInput::KeyEvent(UINT vk, bool up, HWND target) {
 
   const HWND hwnd = target != 0 ? target : desktop_.focus();
   const UINT message = up ? (system ? WM_SYSKEYUP : WM_KEYUP) : (system ? WM_SYSKEYDOWN : WM_KEYDOWN);
+  if (PreTranslate(hwnd, message, key, lparam)) return;
   Deliver(hwnd, message, key, lparam);
   if (!up) Translate(vk, system, lparam, hwnd);
+}
+
+bool KeyInput::PreTranslate(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  MSG msg;
+  msg.hwnd = hwnd;
+  msg.message = message;
+  msg.wParam = wparam;
+  msg.lParam = lparam;
+  msg.time = desktop_.clock().TickCount();
+  for (Window* window = desktop_.FromHandle(hwnd); window != nullptr; window = window->parent_window()) {
+    if (window->PreTranslateMessage(msg)) return true;
+  }
+  return false;
 }
 
 void KeyInput::Translate(UINT vk, bool system, LPARAM lparam, HWND hwnd) {

@@ -48,7 +48,10 @@ class KeyInput {
   // bits 30 and 31 on every key-up. Insert is therefore 0x01520001 down and
   // 0xC1520001 up (the control's own start-up Insert uses 0x00340001).
   // Messages go to `target`, or with 0 to the focus window at the time of
-  // each message; with neither, only the keyboard state changes.
+  // each message; with neither, only the keyboard state changes. Each key-down
+  // and key-up is first offered to the PreTranslateMessage of that window and
+  // then of its ancestors; once one handles it, it is neither delivered nor
+  // translated.
   void Press(UINT vk, KeyModifiers modifiers = {}, HWND target = 0);
 
   // Types text, one key press per character with the key and Shift that make
@@ -63,6 +66,7 @@ class KeyInput {
 
  private:
   void KeyEvent(UINT vk, bool up, HWND target);
+  bool PreTranslate(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
   void Translate(UINT vk, bool system, LPARAM lparam, HWND hwnd);
   void Deliver(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 

@@ -82,6 +82,11 @@ class Window {
   // Dispatches to WindowProc; 0 without a window.
   LRESULT SendMessage(UINT message, WPARAM wparam = 0, LPARAM lparam = 0);
 
+  // A key message on its way to this window or to a window inside it, before
+  // delivery and translation, as a desktop message loop offers it. True when
+  // handled: the message goes no further and makes no character.
+  virtual bool PreTranslateMessage(const MSG& /*msg*/) { return false; }
+
   // Marks the window as needing drawing and tells the desktop's redraw
   // listener, unless redraw is off (WM_SETREDRAW FALSE).
   void Invalidate();

@@ -428,7 +428,9 @@ void CResRichEdit::InsertAtCaret(std::string_view text) {
       ReplaceSel(text);
       break;
     }
-    // The row fills up: overwrite to its end and go on in the next row.
+    // The row fills up: overwrite to its end and go on in the next row. A row
+    // with fewer than k characters after the caret loses only those: its
+    // paragraph end and the rows below are never overwritten.
     const LONG k = width - col;
     SetSel(s, std::min(s + k, line_start + length));
     ReplaceSel(text.substr(0, static_cast<std::size_t>(k)));

@@ -172,11 +172,12 @@ bool CResRichEdit::HandleKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags, int modi
       SendFixedEntry(">E", false);
       RefreshCaret(0, TRUE);
       return true;
+    // Ctrl chooses the entry whatever else is held.
     case VK_F11:
-      SendFixedEntry(ctrl ? "MT" : "MU", true);
+      SendFixedEntry((modifiers & kCtrl) != 0 ? "MT" : "MU", true);
       return false;
     case VK_F12:
-      SendFixedEntry(ctrl ? "MB" : "MD", true);
+      SendFixedEntry((modifiers & kCtrl) != 0 ? "MB" : "MD", true);
       return false;
     case VK_F4:
     case VK_F8:

@@ -36,7 +36,7 @@ class IResWindowHost {
   virtual void SendEntryToWindow(short n) = 0;
   virtual void MarkEntryForWindow(short n) = 0;
   // The control's message pre-translation; TRUE when handled.
-  virtual BOOL PreTranslateMessage(const MSG& msg) = 0;
+  virtual bool PreTranslateMessage(const MSG& msg) = 0;
 
   // ---- Queue and response state -----------------------------------------------------------------
   // Requests in flight in the current window's queue.

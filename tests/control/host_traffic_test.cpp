@@ -90,6 +90,22 @@ TEST_F(HostTrafficTest, ScreenInputTypesWithoutSubmitting) {
   EXPECT_TRUE(ScreenInput(2, "XYZ"));
   EXPECT_EQ(Text(2), ">XYZ");
   EXPECT_TRUE(events.Inputs().empty());
+  // A string argument ends at its first NUL.
+  EXPECT_TRUE(ScreenInput(2, std::string("AB\0CD", 5)));
+  EXPECT_TRUE(HostEntry(2, std::string("E1\0E2", 5)));
+  EXPECT_EQ(Line(2, 0), ">XYZABE1");
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"E1"});
+
+  // Filling a row above the last line overwrites only what the row holds,
+  // then goes on at the start of the next row.
+  Put("CurrentWindow", S(3));
+  Type("ab");
+  Press(VK_RETURN, {.shift = true});
+  Type("xyz");
+  Press(VK_UP);
+  Press(VK_HOME);
+  EXPECT_TRUE(ScreenInput(3, std::string(63, 'Q') + "RS"));
+  EXPECT_EQ(Text(3), ">" + std::string(63, 'Q') + "\r\nRSZ");
 }
 
 TEST_F(HostTrafficTest, ResponseModeIsPerWindowAndRefusesOtherWindows) {

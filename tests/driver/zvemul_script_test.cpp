@@ -149,6 +149,29 @@ TEST_F(ZvemulScriptTest, TheAgentsKeysReachTheScreenAndTheContainer) {
   EXPECT_EQ(replies[4]["result"]["text"].get<std::string>(), ">A$4PLF>XI<\r\n>");
 }
 
+TEST_F(ZvemulScriptTest, KeysSentByTheContainerActAsTypedOnesAndTheControlKeepsItsOwn) {
+  const std::string script =
+      R"({"call": "ScreenInput", "args": [0, "CDEF\u0000GH"]})" "\n"
+      R"({"agent": "key", "key": "Left"})" "\n"
+      R"({"agent": "key", "key": "Left"})" "\n"
+      R"({"call": "SendKey", "args": [0, 8, 0, 1]})" "\n"
+      R"({"agent": "key", "key": "A", "mods": ["ctrl", "shift"]})" "\n"
+      R"({"agent": "type", "text": "x"})" "\n"
+      R"({"agent": "screen", "window": 0})" "\n"
+      R"({"agent": "key", "key": "F11", "mods": ["ctrl", "shift"]})" "\n";
+  ASSERT_EQ(Run("--profile " + home_.root() + "/profile", script), 0);
+  const std::vector<Json> replies = Replies();
+  ASSERT_EQ(replies.size(), 8u);
+  // Ctrl+Shift+A is an office macro key: nothing is selected that "x" would replace.
+  const Json macro = replies[4]["events"];
+  ASSERT_EQ(macro.size(), 2u);
+  EXPECT_EQ(macro[0]["args"], Json::array({1, 2, 'A', nullptr, 3}));
+  EXPECT_THAT(macro[1]["args"][0].get<std::string>(), ::testing::EndsWith("\\Office Macros\\.zvm"));
+  // The text ended at its NUL; the sent Backspace left a blank where D was.
+  EXPECT_EQ(replies[6]["result"]["text"].get<std::string>(), ">CXEF");
+  EXPECT_EQ(replies[7]["events"][0]["args"][3], "MT");
+}
+
 // The names of the DataSourceInput entries of one reply, in order.
 std::vector<std::string> EntriesOf(const Json& reply) {
   std::vector<std::string> entries;

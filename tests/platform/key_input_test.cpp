@@ -151,6 +151,18 @@ TEST_F(KeyInputTest, CharactersGoWhereTheKeyDownWentKeyUpToTheNewFocus) {
   EXPECT_TRUE(other.messages.empty());
 }
 
+TEST_F(KeyInputTest, AKeyDownThatAnAncestorPreTranslatesGoesNoFurtherAndMakesNoCharacter) {
+  RecordingWindow child;
+  ASSERT_TRUE(child.Create(WS_VISIBLE, kRect, &window_, 2));
+  SetFocus(child.handle());
+  child.messages.clear();
+  window_.pre_translate = [&](const MSG& msg) {
+    return msg.hwnd == child.handle() && msg.message == WM_KEYDOWN && msg.lParam == 0x001E0001;
+  };
+  PressKey('A', {.ctrl = true});
+  EXPECT_THAT(child.MessageIds(), ElementsAre(WM_KEYDOWN, WM_KEYUP, WM_KEYUP)) << "Control down and up, A up";
+}
+
 TEST_F(KeyInputTest, TypingTextUsesTheKeysOfTheLayout) {
   const auto messages = Type("aB1!\r\n");
   EXPECT_EQ(Characters(messages), "aB1!\r");

@@ -25,6 +25,8 @@ class RecordingWindow : public Window {
 
   // Answers a message instead of default processing when it returns a value.
   std::function<std::optional<LRESULT>(UINT, WPARAM, LPARAM)> handler;
+  // Answers PreTranslateMessage when set.
+  std::function<bool(const MSG&)> pre_translate;
   std::vector<Message> messages;
 
   std::vector<UINT> MessageIds() const {
@@ -32,6 +34,8 @@ class RecordingWindow : public Window {
     for (const Message& m : messages) ids.push_back(m.message);
     return ids;
   }
+
+  bool PreTranslateMessage(const MSG& msg) override { return pre_translate && pre_translate(msg); }
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override {

@@ -82,14 +82,6 @@ TEST_F(KeysTest, BackspaceErasesWithoutShiftingTheRow) {
   EXPECT_EQ(Text(1), " A    DEF");
   EXPECT_EQ(Caret(), 0);
 
-  // Sent by the container, without a character message, it does the same.
-  Put("CurrentWindow", S(3));
-  Type("abcdef");
-  for (int i = 0; i < 3; ++i) Press(VK_LEFT);
-  EXPECT_EQ(Call("SendKey", {S(0), S(VK_BACK), S(0), S(1)}).value, B(TRUE));
-  EXPECT_EQ(Text(3), ">AB DEF");
-  EXPECT_EQ(Screen(3).Selection().cpMin, 3);
-
   // At a row start the last character of the row above goes, not its wrap marker.
   Put("CurrentWindow", S(5));
   Type(std::string(66, 'r'));
@@ -131,6 +123,14 @@ TEST_F(KeysTest, FunctionKeysSendFixedEntries) {
   Press(VK_F10, {.alt = true});
   EXPECT_EQ(LastLine(), ">>I<");
   EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"XI", "MT", "I"}));
+  // With Shift as well, Ctrl still chooses the entry; Shift, still held,
+  // makes the Enter that follows Shift's, which sends nothing.
+  Ok();
+  events.events.clear();
+  Press(VK_F12, {.shift = true, .ctrl = true});
+  EXPECT_EQ(events.Named("InputReflect").front().Text(3), "MB");
+  EXPECT_EQ(Line(1, Screen(1).LineCount() - 2), ">MB");
+  EXPECT_TRUE(events.Inputs().empty());
 }
 
 TEST_F(KeysTest, CtrlAThenDeleteLeavesASom) {
