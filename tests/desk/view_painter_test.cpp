@@ -118,6 +118,14 @@ TEST_F(ViewPainterTest, TabStripsNameTheirWindowsAndTakeClicks) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->kind, HitZone::Kind::kWindow);
   EXPECT_EQ(window->window, 2);
+
+  // The active frame's strip stands out from the other's.
+  EXPECT_EQ(p.grid.at(0, 1).style, kActiveBarStyle);
+  EXPECT_EQ(p.grid.at(layout_.tabs[1].top, 1).style, kBarStyle);
+  view_.active_frame = 2;
+  const Painting second = PaintView(view_, layout_);
+  EXPECT_EQ(second.grid.at(0, 1).style, kBarStyle);
+  EXPECT_EQ(second.grid.at(layout_.tabs[1].top, 1).style, kActiveBarStyle);
 }
 
 TEST_F(ViewPainterTest, StatusPartsStandAtTheirRightEdges) {
