@@ -7,7 +7,9 @@
 #include <array>
 #include <string>
 
+#include "apps/zvemul/help_screen.h"
 #include "apps/zvemul/view_painter.h"
+#include "platform/code_page.h"
 #include "platform/char_format.h"
 
 namespace zv::desk {
@@ -182,6 +184,27 @@ TEST(Palette, NearestColoursOfEachPaletteSize) {
   EXPECT_EQ(NearestPaletteIndex(FromColorRef(kYellow), 16), 11);
   EXPECT_EQ(NearestPaletteIndex(FromColorRef(kBlue), 8), 4);
   EXPECT_EQ(NearestPaletteIndex(Rgb{255, 255, 255}, 8), 7);
+}
+
+}  // namespace
+}  // namespace zv::desk
+
+namespace zv::desk {
+namespace {
+
+TEST(HelpScreen, ABoxThatShowsEveryLineWholeAt80By24) {
+  CellGrid grid(24, 80, kBarStyle);
+  PaintHelp(grid);
+  std::string screen;
+  for (int r = 0; r < 24; ++r) screen += grid.RowText(r) + "\n";
+  for (const std::string_view line : HelpLines()) {
+    if (line.empty()) continue;
+    std::string shown;
+    for (const char c : line) platform::AppendUtf8(shown, platform::Cp1252ToUnicode(c));
+    EXPECT_NE(screen.find(shown), std::string::npos) << line << "\n" << screen;
+  }
+  EXPECT_NE(screen.find("\u250C\u2500 ZVEmul desk: the keys"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\u2518"), std::string::npos) << screen;
 }
 
 }  // namespace
