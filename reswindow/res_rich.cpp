@@ -467,9 +467,6 @@ bool CResRichEdit::ExtractEntry(std::string& text) {
     const bool in_flight = m_pCtrl != nullptr && m_pCtrl->RequestsInFlight() > 0;
     const std::size_t from = in_flight && pending != std::string::npos && pending > som ? pending : som;
     std::string entry = text.substr(from + 1);
-    // The line the Enter key opened after the pending mark holds the entry
-    // typed ahead; its break belongs to the entry before, not to this one.
-    if (from == pending && entry.starts_with(kLineBreak)) entry.erase(0, kLineBreak.size());
     // The marker as read back, so that a wrapped row leaves nothing behind.
     RemoveAll(entry, WrapMarkerReadBack());
     ReplaceAll(entry, "\r\r\n", "|");

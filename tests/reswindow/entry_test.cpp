@@ -78,7 +78,7 @@ TEST_F(EntryTest, WhileRequestsAreInFlightTheEntryStartsAfterThePendingMark) {
   EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"X", "SECOND"}));
 }
 
-TEST_F(EntryTest, EntriesTypedAheadOnTheLinesEnterOpenedAreSentAlone) {
+TEST_F(EntryTest, EntriesTypedAheadAfterThePendingMarkAreSentAlone) {
   for (const char* entry : {"a11junlonpar", "a12junlonpar", "a13junlonpar"}) {
     Type(entry);
     Press(VK_RETURN);
