@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
+#include <string_view>
 
 #include "platform/code_page.h"
 
@@ -349,6 +351,98 @@ std::string FormatRecordLine(const ErrorLogRecord& record) {
     line += " [data: " + std::to_string(record.data_length) + " bytes]";
   }
   return line;
+}
+
+namespace {
+
+std::string LevelName(char letter) {
+  switch (letter) {
+    case 'D':
+      return "debug";
+    case 'S':
+      return "system";
+    case 'E':
+      return "error";
+    case 'W':
+      return "warning";
+    case 'I':
+      return "info";
+    default:
+      return std::string(1, letter);
+  }
+}
+
+// The value of `key=` inside a location tag, up to the next " key=" or the
+// end; function names hold no blanks, file names may.
+std::string TagValue(std::string_view tag, std::string_view key, std::string_view next_key) {
+  const std::size_t at = tag.find(key);
+  if (at == std::string_view::npos) return {};
+  const std::size_t start = at + key.size();
+  const std::size_t end = next_key.empty() ? tag.size() : tag.find(next_key, start);
+  return std::string(tag.substr(start, end == std::string_view::npos ? tag.size() - start : end - start));
+}
+
+std::string Escaped(std::string_view text) {
+  std::string out;
+  AppendEscaped(out, std::string(text));
+  return out;
+}
+
+}  // namespace
+
+ReadableRecord ReadRecord(const ErrorLogRecord& record) {
+  ReadableRecord out;
+  char stamp[32];
+  std::snprintf(stamp, sizeof(stamp), "%04d-%02u-%02u %02u:%02u:%02u.%02u", 2000 + record.year, record.month,
+                record.day, record.hour, record.minute, record.second, record.hundredths);
+  out.time = stamp;
+  out.level = LevelName(record.level);
+  out.application = Escaped(record.app_name);
+  std::string_view text = record.text;
+  constexpr std::string_view kTag = "<location file=";
+  const std::size_t tag = text.rfind(kTag);
+  if (tag != std::string_view::npos && text.ends_with('>')) {
+    const std::string_view inside = text.substr(tag + 1, text.size() - tag - 2);
+    const std::string file = TagValue(inside, "file=", " line=");
+    const std::string line = TagValue(inside, " line=", " func=");
+    out.function = Escaped(TagValue(inside, " func=", " mdl="));
+    out.module = Escaped(TagValue(inside, " mdl=", ""));
+    out.location = Escaped(line.empty() ? file : file + ":" + line);
+    text = text.substr(0, tag);
+  }
+  out.message = Escaped(text);
+  if (record.data_length > 0) out.message += " [data: " + std::to_string(record.data_length) + " bytes]";
+  return out;
+}
+
+std::string FormatRecordTable(const std::vector<ErrorLogRecord>& records) {
+  static constexpr std::size_t kMaxColumn = 40;  // a longer name stays whole and pushes its line on
+  std::vector<ReadableRecord> rows;
+  rows.reserve(records.size());
+  for (const ErrorLogRecord& record : records) rows.push_back(ReadRecord(record));
+  ReadableRecord header{"TIME", "LEVEL", "APPLICATION", "MODULE", "FUNCTION", "MESSAGE", "LOCATION"};
+  using Field = std::string ReadableRecord::*;
+  static constexpr Field kAligned[] = {&ReadableRecord::time, &ReadableRecord::level, &ReadableRecord::application,
+                                       &ReadableRecord::module, &ReadableRecord::function};
+  std::size_t widths[std::size(kAligned)];
+  for (std::size_t c = 0; c < std::size(kAligned); ++c) {
+    widths[c] = (header.*kAligned[c]).size();
+    for (const ReadableRecord& row : rows) widths[c] = std::max(widths[c], std::min((row.*kAligned[c]).size(), kMaxColumn));
+  }
+  std::string out;
+  const auto append = [&](const ReadableRecord& row) {
+    for (std::size_t c = 0; c < std::size(kAligned); ++c) {
+      const std::string& value = row.*kAligned[c];
+      out += value;
+      out.append(value.size() < widths[c] ? widths[c] - value.size() + 2 : 2, ' ');
+    }
+    out += row.message;
+    if (!row.location.empty()) out += "  (at " + row.location + ")";
+    out += '\n';
+  };
+  append(header);
+  for (const ReadableRecord& row : rows) append(row);
+  return out;
 }
 
 }  // namespace zv

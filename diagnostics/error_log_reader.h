@@ -95,4 +95,21 @@ class ErrorLogReader {
 // escapes, other characters are converted to UTF-8.
 std::string FormatRecordLine(const ErrorLogRecord& record);
 
+// A record as a person reads it: the location tag that GetErrorWrite2Log
+// appends to the message is taken apart into its own fields.
+struct ReadableRecord {
+  std::string time;  // "2026-12-05 20:13:00.11"
+  std::string level;  // "debug", "error", ...
+  std::string application;
+  std::string module;
+  std::string function;
+  std::string message;
+  std::string location;  // "file.cpp:144", or empty without a tag
+};
+ReadableRecord ReadRecord(const ErrorLogRecord& record);
+
+// The records as a table in the given order: a header line, then one line
+// per record with the named columns aligned and the location last.
+std::string FormatRecordTable(const std::vector<ErrorLogRecord>& records);
+
 }  // namespace zv

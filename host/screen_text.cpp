@@ -12,6 +12,7 @@ std::string Compose(char command, char row, const std::vector<std::string>& rows
     if (i > 0) out.push_back('|');
     out += FitRow(rows[i]);
   }
+  out += kSomRow;
   return out;
 }
 

@@ -1,5 +1,8 @@
 // The host's response format: two control characters (command, row), then
-// rows of at most 64 characters separated by "|", 15 rows to a page.
+// rows of at most 64 characters separated by "|", 15 rows to a page, and a
+// last row holding only the start-of-message mark, as a reservation host
+// ends every answer: the caret stands after it, so the agent's next entry
+// (or a function key's) is typed there and sent alone.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +23,8 @@ inline constexpr char kCommandNoDisplay = '*';
 // below the entry instead of clearing.
 inline constexpr char kRowTop = 0x02;
 inline constexpr char kRowBelowEntry = 0x0C;
+// What ends every answer: a line break and the start-of-message mark.
+inline constexpr std::string_view kSomRow = "|>";
 
 // A row cut to 64 characters, with "|" and control characters made blanks so
 // that echoed input can never break the layout.

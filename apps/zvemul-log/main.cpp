@@ -5,6 +5,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -40,16 +41,13 @@ int Verify(const zv::ErrorLogReader& reader) {
   return ExitStatusOf(check.fault);
 }
 
-int List(const zv::ErrorLogReader& reader, bool oldest_first) {
-  const zv::ErrorLogWalk walk = reader.Records();
-  if (oldest_first) {
-    for (const zv::ErrorLogRecord& record : walk.records) {
-      std::cout << zv::FormatRecordLine(record) << '\n';
-    }
+int List(const zv::ErrorLogReader& reader, bool oldest_first, bool tabs) {
+  zv::ErrorLogWalk walk = reader.Records();
+  if (!oldest_first) std::reverse(walk.records.begin(), walk.records.end());
+  if (tabs) {
+    for (const zv::ErrorLogRecord& record : walk.records) std::cout << zv::FormatRecordLine(record) << '\n';
   } else {
-    for (auto it = walk.records.rbegin(); it != walk.records.rend(); ++it) {
-      std::cout << zv::FormatRecordLine(*it) << '\n';
-    }
+    std::cout << zv::FormatRecordTable(walk.records);
   }
   std::cout.flush();
   if (walk.fault != zv::ErrorLogFault::kNone) {
@@ -65,8 +63,12 @@ int main(int argc, char** argv) {
   std::string path;
   bool oldest_first = false;
   bool verify = false;
+  bool tabs = false;
   app.add_option("file", path, "Log file (default: $ZVEMUL_LOGFILE, else $XDG_STATE_HOME/zvemul/logfile.log)");
   app.add_flag("--oldest-first", oldest_first, "List the oldest record first");
+  app.add_flag("--tabs", tabs,
+               "One line per record with every field, separated by tabs: sequence number, time, level letter, "
+               "the three names, the text with its location tag");
   app.add_flag("--verify", verify,
                "Walk the chains of previous and next offsets and report the record count and any "
                "inconsistency (exit status 1)");
@@ -78,5 +80,5 @@ int main(int argc, char** argv) {
     std::cerr << "zvemul-log: " << reader.error() << '\n';
     return 2;
   }
-  return verify ? Verify(reader) : List(reader, oldest_first);
+  return verify ? Verify(reader) : List(reader, oldest_first, tabs);
 }

@@ -1,5 +1,4 @@
-// The built-in demo reservation host as the driver's answerer. Built only
-// when the host library is part of the build.
+// The built-in demo reservation host as the driver's answerer.
 #pragma once
 
 #include <memory>

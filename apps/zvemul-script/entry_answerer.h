@@ -16,17 +16,16 @@ class EntryAnswerer {
   virtual std::string Answer(int session, std::string_view entry) = 0;
 };
 
-// Answers every entry with the same page: "ECHO " and the entry on the first
-// row, "END OF ECHO" on the second.
+// The echo host the desk uses too (host::EchoPage): a page naming the
+// session, with the entry on its second row.
 class EchoAnswerer final : public EntryAnswerer {
  public:
   std::string Answer(int session, std::string_view entry) override;
 };
 
-// The built-in hosts by name: "echo", and "demo" when the demo host is part
-// of the build.
+// The built-in hosts by name: "demo" and "echo".
 std::vector<std::string> AnswererNames();
-// "demo" when built in, else "echo".
+// "demo".
 std::string DefaultAnswererName();
 // Null for a name not listed.
 std::unique_ptr<EntryAnswerer> MakeAnswerer(std::string_view name);

@@ -22,6 +22,22 @@ void CellGrid::Fill(int row, int column, int width, Style style) {
   for (int c = begin; c < end; ++c) cells_[Index(row, c)] = Cell{U' ', style};
 }
 
+void CellGrid::Box(int top, int left, int height, int width, Style style) {
+  for (int r = 0; r < height; ++r) Fill(top + r, left, width, style);
+  for (int c = 1; c < width - 1; ++c) {
+    Set(top, left + c, Cell{U'\u2500', style});
+    Set(top + height - 1, left + c, Cell{U'\u2500', style});
+  }
+  for (int r = 1; r < height - 1; ++r) {
+    Set(top + r, left, Cell{U'\u2502', style});
+    Set(top + r, left + width - 1, Cell{U'\u2502', style});
+  }
+  Set(top, left, Cell{U'\u250C', style});
+  Set(top, left + width - 1, Cell{U'\u2510', style});
+  Set(top + height - 1, left, Cell{U'\u2514', style});
+  Set(top + height - 1, left + width - 1, Cell{U'\u2518', style});
+}
+
 int CellGrid::Put(int row, int column, std::string_view text, Style style, int max_width) {
   if (row < 0 || row >= rows_) return 0;
   const int limit = max_width < 0 ? columns_ : std::min(columns_, column + max_width);

@@ -48,6 +48,8 @@ class CellGrid {
   // Cells outside the grid are ignored.
   void Set(int row, int column, const Cell& cell);
   void Fill(int row, int column, int width, Style style);
+  // A filled box of that size with a line border.
+  void Box(int top, int left, int height, int width, Style style);
   // Writes Windows-1252 text from `column`, at most max_width cells (-1: to
   // the grid's edge); control characters show as blanks. Returns the cells
   // written.

@@ -28,6 +28,7 @@ int CursesMessageBoxes::Show(std::string_view text, std::string_view caption, UI
       if (action.kind == DeskAction::Kind::kQuit) quit_requested_ = true;
       if (quit_requested_) break;
       if (action.kind == DeskAction::Kind::kMouse) {
+        if (action.released) continue;
         if (auto answer = dialog.Click(action.row, action.column)) return *answer;
         continue;
       }

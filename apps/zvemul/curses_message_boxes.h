@@ -1,6 +1,6 @@
 // The desk's message boxes: each box is a modal dialog over the desk, with
 // the buttons of its type, answered by a key or a click. While a box is up
-// only the terminal is read; the exit key, Ctrl+C or a signal close it (with
+// only the terminal is read; the exit keys or a signal close it (with
 // Cancel, No or OK) and leave the desk once the control's call returns.
 #pragma once
 

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "apps/zvemul/help_screen.h"
 #include "platform/clocks.h"
@@ -25,6 +26,9 @@ using platform::Variant;
 
 // What the container writes in the status bar's first part, which is its own.
 constexpr char kHint[] = "Ctrl+] help";
+// InputReflect: the type of a reflected key and the modifier mask of Ctrl.
+constexpr int kReflectedKey = 2;
+constexpr int kReflectedCtrl = 1;
 // Tries at fitting the client height to the terminal's rows.
 constexpr int kFitAttempts = 4;
 
@@ -67,6 +71,22 @@ const ResWindowView* WindowOf(const ControlView& view, int number) {
   return nullptr;
 }
 
+// The character position shown at a row and column of a window's frame:
+// past the end of a line, that line's end; below the text, the text's end.
+LONG PositionAt(const ResWindowView& window, int row, int column) {
+  const platform::TextEngine& engine = *window.engine;
+  const LONG line = std::min(engine.FirstVisibleLine() + std::max(0, row), engine.LineCount() - 1);
+  const LONG start = engine.LineStart(line);
+  return start + std::min<LONG>(std::max(0, column), engine.LineLength(start));
+}
+
+// Sets a res window's selection by its message, as the text widget's own
+// mouse handling would.
+void SelectInWindow(HWND hwnd, LONG anchor, LONG end) {
+  CHARRANGE range{std::min(anchor, end), std::max(anchor, end)};
+  platform::SendMessage(hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+}
+
 // HOME becomes the profile folder (made if missing) before the control,
 // which finds its per-user folder there, is created.
 bool UseProfile(const std::string& folder, std::ostream& err) {
@@ -107,7 +127,11 @@ bool Desk::Start(std::string& error) {
   if (const platform::EventInfo* event = control_->Automation().EventByName("DataSourceInput")) {
     data_source_input_ = event->id;
   }
+  if (const platform::EventInfo* event = control_->Automation().EventByName("InputReflect")) {
+    input_reflect_ = event->id;
+  }
   control_->Automation().Advise(this);
+  control_->SetSite(this);
   link_ = host::MakeHostLink(LinkOptions(options_), desktop_.clock());
 
   // A first size for creation, at the default font's line height; FitControl
@@ -128,6 +152,11 @@ bool Desk::Start(std::string& error) {
             Variant::String(platform::Cp1252ToUtf16(platform::Utf8ToCp1252(options_.session_map)))});
   }
   Invoke("SetScriptStatusText", InvokeKind::kMethod, {Variant::String(platform::Cp1252ToUtf16(kHint))});
+  // Where two frames would cut a page, one frame shows it whole; the
+  // layout button still switches.
+  if (control_->View().layout == 2 && StartingLayout(terminal_.rows()) == 1) {
+    Invoke("Resize", InvokeKind::kMethod, {Variant::Short(0)});
+  }
   ShowLinkState();
   dirty_ = true;
   return true;
@@ -141,6 +170,13 @@ platform::InvokeResult Desk::Invoke(std::string_view name, InvokeKind kind, std:
 }
 
 void Desk::OnEvent(const platform::EventInfo& event, std::span<const Variant> args) {
+  if (event.id == input_reflect_ && args.size() == 5 && args[1].integer() == kReflectedKey &&
+      args[2].integer() == 'V' && args[4].integer() == kReflectedCtrl) {
+    // The control leaves Ctrl+V to its container, which pastes through
+    // SendKey's Shift+Insert as a desktop does.
+    window_keys_.push_back({VK_INSERT, 2});
+    return;
+  }
   if (event.id != data_source_input_ || args.empty() || !link_) return;
   // The event names no window: the entry belongs to the session of the
   // current window's queue; the single queue talks to session 1.
@@ -149,7 +185,39 @@ void Desk::OnEvent(const platform::EventInfo& event, std::span<const Variant> ar
   for (const ResWindowView& window : view.windows) {
     if (window.number == view.current_window && window.session > 0) session = window.session;
   }
+  ++entries_out_;
   link_->Send(session, platform::Utf16ToCp1252(args[0].string()));
+}
+
+bool Desk::TranslateAccelerator(const MSG& msg, DWORD modifiers) {
+  if (msg.message != WM_KEYDOWN) return false;
+  const bool ctrl = (modifiers & KEYMOD_CONTROL) != 0;
+  switch (msg.wParam) {
+    case VK_F8:
+    case VK_F9:
+      if (modifiers != 0) return false;
+      window_keys_.push_back({static_cast<UINT>(msg.wParam), 0});
+      return true;
+    case VK_INSERT:
+      if (!ctrl) return false;
+      window_keys_.push_back({VK_INSERT, 1});  // SendKey's Ctrl: copy
+      return true;
+    default:
+      return false;  // F4 has no use here
+  }
+}
+
+void Desk::SendKey(UINT vk, int flags) {
+  Invoke("SendKey", InvokeKind::kMethod,
+         {Variant::Short(0), Variant::Short(static_cast<std::int16_t>(vk)), Variant::Short(static_cast<std::int16_t>(flags)),
+          Variant::Short(1)});
+}
+
+void Desk::RunWindowKeys() {
+  // Run after the key's own handling has returned, as a desktop container
+  // acts on an accelerator from its message loop.
+  const std::vector<WindowKey> keys = std::exchange(window_keys_, {});
+  for (const WindowKey& key : keys) SendKey(key.vk, key.flags);
 }
 
 void Desk::Run() {
@@ -198,7 +266,7 @@ void Desk::Handle(const DeskAction& action) {
     case DeskAction::Kind::kNone:
       return;
     case DeskAction::Kind::kQuit:
-      quit_ = true;
+      AskToLeave();
       return;
     case DeskAction::Kind::kResize:
       terminal_.UpdateSize();
@@ -207,7 +275,8 @@ void Desk::Handle(const DeskAction& action) {
       break;
   }
   if (help_) {
-    help_ = false;  // any key or click closes the help
+    // Any key or click closes the help.
+    if (action.kind != DeskAction::Kind::kMouse || !action.released) help_ = false;
     return;
   }
   if (action.kind == DeskAction::Kind::kHelp) {
@@ -222,35 +291,68 @@ void Desk::Handle(const DeskAction& action) {
     case DeskAction::Kind::kType:
       platform::TypeText(action.text);
       break;
+    case DeskAction::Kind::kWindowKey:
+      SendKey(action.vk, action.modifiers.shift ? 2 : 0);
+      break;
     case DeskAction::Kind::kMouse:
-      Click(action.row, action.column, action.button);
+      Click(action);
       break;
     default:
       break;
   }
+  RunWindowKeys();
 }
 
-void Desk::Click(int row, int column, int button) {
-  const HitZone* zone = HitTest(painting_, row, column);
+void Desk::AskToLeave() {
+  if (entries_out_ > 0 &&
+      boxes_->Show("Entries are still with the host; their answers will be lost.\nLeave the desk?", "ZVEmul",
+                   MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    return;
+  }
+  quit_ = true;
+}
+
+void Desk::Click(const DeskAction& action) {
+  const HitZone* zone = HitTest(painting_, action.row, action.column);
+  if (action.released) {
+    // A drag inside one window selects from where the button went down.
+    const std::optional<DragStart> drag = std::exchange(drag_, std::nullopt);
+    if (zone == nullptr || zone->kind != HitZone::Kind::kWindow || !drag) return;
+    const ControlView view = control_->View();
+    const ResWindowView* window = WindowOf(view, zone->window);
+    if (window == nullptr || window->hwnd != drag->hwnd) return;
+    const LONG end = PositionAt(*window, action.row - zone->rows.top, action.column - zone->first_column);
+    if (end != drag->position) SelectInWindow(window->hwnd, drag->position, end);
+    return;
+  }
+  drag_.reset();
   if (zone == nullptr) return;
   switch (zone->kind) {
     case HitZone::Kind::kTab:
       // The tab strip has no click path of its own a container could reach;
       // OpenWindow switches windows as a click on the tab does.
-      if (button == 1) Invoke("OpenWindow", InvokeKind::kMethod, {Variant::Short(static_cast<std::int16_t>(zone->window))});
+      if (action.button == 1) {
+        Invoke("OpenWindow", InvokeKind::kMethod, {Variant::Short(static_cast<std::int16_t>(zone->window))});
+      }
       return;
     case HitZone::Kind::kLayoutButton:
-      if (button == 1) Invoke("Resize", InvokeKind::kMethod, {Variant::Short(0)});
+      if (action.button == 1) Invoke("Resize", InvokeKind::kMethod, {Variant::Short(0)});
       return;
     case HitZone::Kind::kWindow: {
       const ControlView view = control_->View();
       const ResWindowView* window = WindowOf(view, zone->window);
       if (window == nullptr) return;
-      const LPARAM at = MAKELPARAM(static_cast<WORD>(column * kPixelsPerColumn),
-                                   static_cast<WORD>((row - zone->rows.top) * line_height_));
-      if (button == 1) {
+      const int row = action.row - zone->rows.top;
+      const int column = action.column - zone->first_column;
+      const LPARAM at = MAKELPARAM(static_cast<WORD>(column * kPixelsPerColumn), static_cast<WORD>(row * line_height_));
+      if (action.button == 1) {
+        // The window takes the focus as on a desktop, then the caret goes
+        // where the agent clicked.
         platform::SendMessage(window->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
+        const LONG position = PositionAt(*window, row, column);
+        SelectInWindow(window->hwnd, position, position);
         platform::SendMessage(window->hwnd, WM_LBUTTONUP, 0, at);
+        drag_ = DragStart{window->hwnd, position};
       } else {
         platform::SendMessage(window->hwnd, WM_RBUTTONDOWN, MK_RBUTTON, at);
         platform::SendMessage(window->hwnd, WM_RBUTTONUP, 0, at);
@@ -264,6 +366,7 @@ void Desk::DeliverAnswers() {
   // Answers go back from the loop, never from inside the event that sent
   // the entry.
   for (const host::HostAnswer& answer : link_->Poll()) {
+    entries_out_ = std::max(0, entries_out_ - 1);
     Invoke("DataSourceResponse", InvokeKind::kMethod, {Variant::String(platform::Cp1252ToUtf16(answer.response))});
     dirty_ = true;
   }
@@ -300,6 +403,11 @@ void Desk::FitControl() {
     if (shown < 0 || shown == wanted) break;
     height = CorrectedClientHeight(height, wanted, shown, line_height, chrome.layout);
   }
+  // The caret stays in sight whatever the new size hides.
+  const ControlView fitted = control_->View();
+  if (const ResWindowView* shown = WindowOf(fitted, fitted.current_window)) {
+    platform::SendMessage(shown->hwnd, EM_SCROLLCARET, 0, 0);
+  }
 }
 
 void Desk::Render() {
@@ -321,7 +429,10 @@ void Desk::Finish() {
     control_->DestroyControlWindow();
     window_alive_ = false;
   }
-  if (control_) control_->Automation().Unadvise(this);
+  if (control_) {
+    control_->Automation().Unadvise(this);
+    control_->SetSite(nullptr);
+  }
   if (link_) link_->Close();
 }
 

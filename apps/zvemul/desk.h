@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <span>
 #include <string>
@@ -23,7 +24,7 @@
 
 namespace zv::desk {
 
-class Desk final : private platform::EventSink {
+class Desk final : private platform::EventSink, private ContainerSite {
  public:
   Desk(const DeskOptions& options, Terminal& terminal);
   ~Desk() override;
@@ -33,7 +34,7 @@ class Desk final : private platform::EventSink {
   // Creates the control and its window, fitted to the terminal, and starts
   // the host link. False, with the reason, when the control cannot be made.
   bool Start(std::string& error);
-  // Runs until the exit key, Ctrl+C or a signal, then destroys the control's
+  // Runs until an exit key or a signal, then destroys the control's
   // window (the control writes its settings then) and closes the link.
   void Run();
 
@@ -42,8 +43,17 @@ class Desk final : private platform::EventSink {
   platform::InvokeResult Invoke(std::string_view name, platform::InvokeKind kind,
                                 std::vector<platform::Variant> args = {});
 
+  // The keys the control leaves to its container: F8 the other frame, F9
+  // clear the screen, Ctrl+Insert copy, acted on through SendKey once the
+  // key's own handling has returned.
+  bool TranslateAccelerator(const MSG& msg, DWORD modifiers) override;
+  void SendKey(UINT vk, int flags);
+  void RunWindowKeys();
+
   void Handle(const DeskAction& action);
-  void Click(int row, int column, int button);
+  // Leaves the desk, after asking when entries are still with the host.
+  void AskToLeave();
+  void Click(const DeskAction& action);
   void DeliverAnswers();
   void ShowLinkState();
   // Fits the control to the terminal when the size, the layout or the font
@@ -61,8 +71,22 @@ class Desk final : private platform::EventSink {
   platform::ComPtr<IZVEmulControl> control_;
   bool window_alive_ = false;
   platform::DISPID data_source_input_ = 0;
+  platform::DISPID input_reflect_ = 0;
   std::unique_ptr<host::HostLink> link_;
   std::string link_state_;
+  // Entries handed to the host and not yet answered.
+  int entries_out_ = 0;
+  struct WindowKey {
+    UINT vk;
+    int flags;
+  };
+  std::vector<WindowKey> window_keys_;
+  // Where the left button went down in a res window: the start of a drag.
+  struct DragStart {
+    HWND hwnd = 0;
+    LONG position = 0;
+  };
+  std::optional<DragStart> drag_;
 
   ScreenLayout layout_;
   LONG line_height_ = 0;

@@ -34,6 +34,11 @@ ScreenLayout LayOutScreen(int rows, int columns, const Chrome& chrome) {
   return layout;
 }
 
+int StartingLayout(int rows) {
+  const ScreenLayout two = LayOutScreen(rows, kMinColumns, Chrome{});
+  return !two.too_small && FrameRows(two) >= kAnswerRows ? 2 : 1;
+}
+
 int FrameRows(const ScreenLayout& layout) {
   if (layout.chrome.layout == 1) return layout.frames[0].height;
   return std::min(layout.frames[0].height, layout.frames[1].height);

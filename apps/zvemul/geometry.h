@@ -55,6 +55,16 @@ struct ScreenLayout {
 
 ScreenLayout LayOutScreen(int rows, int columns, const Chrome& chrome);
 
+// A host page: 15 rows, and the row of the start-of-message mark that ends
+// every answer.
+inline constexpr int kHostPageRows = 15;
+inline constexpr int kAnswerRows = kHostPageRows + 1;
+
+// The layout the desk starts with in a terminal of that many rows: two
+// frames (under their strips, above the status bar) when each shows a whole
+// answer of a page, else one, so that a display is never cut.
+int StartingLayout(int rows);
+
 // The fewest rows a shown frame has: the lines every window must show.
 int FrameRows(const ScreenLayout& layout);
 

@@ -9,28 +9,29 @@
 namespace zv::desk {
 namespace {
 
-// Windows-1252, as the grid takes it ("\xDF" is the sharp s).
-constexpr std::array<std::string_view, 20> kHelp{
-    "ZVEmul desk: the keys",
+constexpr std::string_view kTitle = " ZVEmul desk: the keys ";
+// The keys that work in the desk, and only those; each line fits an 80 x 24
+// terminal with the box around it.
+constexpr std::array<std::string_view, 19> kHelp{
+    "Enter             send the entry after the \">\"",
+    "Esc               a fresh \">\" line; twice: drop the entries waiting",
+    "F12, F11          next, previous page (MD, MU); with Ctrl: last, first",
+    "F2, F3, F10       cancel itinerary (XI), next day (0A), end (E)",
+    "F5, F6            the entries sent before, one by one; today's date",
+    "F7, Shift+F7      next, previous window",
+    "F8, F9            the other frame; clear the screen",
+    "PageUp, PageDown  back through the screen, and forward again",
+    "Alt+1 .. Alt+0    send the entry to window 1 .. 10",
+    "Alt+Enter         a new line inside the entry",
+    "Insert            insert or overtype",
+    "Shift+arrows      select (or drag with the mouse)",
+    "Ctrl+C, Ctrl+X    copy, cut the selection (Ctrl+Insert copies too)",
+    "Ctrl+V            paste",
+    "Mouse             a tab opens its window, [=] one or two frames,",
+    "                  a click in a screen puts the caret there",
+    "Ctrl+\\, Ctrl+Q    leave the desk (asks while entries are with the host)",
     "",
-    "Enter            send the entry after the \">\"",
-    "Esc              a fresh \">\" line; Esc twice drops the queued entries",
-    "F12, F11         next, previous page (MD, MU); with Ctrl: last, first",
-    "F7, Shift+F7     next, previous window",
-    "F2, F3, F10      cancel itinerary (XI), next day (0A), end (E)",
-    "F5               the entries sent before, one by one",
-    "Alt+1 .. Alt+0   send the entry to window 1 .. 10",
-    "Alt+Enter        a new line inside the entry",
-    "Insert           insert or overtype",
-    "\xDF                the mark of a local command (\xDF" "VER)",
-    "Alt+Shift+letter the macro key Shift+letter",
-    "Alt+Ctrl+letter  the macro key Ctrl+Shift+letter",
-    "Mouse            a tab opens its window; [=] one or two frames",
-    "",
-    "Letters show as capitals: type them without Shift.",
-    "Ctrl+]  this help                  Ctrl+\\ or Ctrl+C  leave the desk",
-    "",
-    "Any key closes this help.",
+    "Letters show as capitals: type them without Shift. Any key closes this.",
 };
 
 }  // namespace
@@ -38,17 +39,18 @@ constexpr std::array<std::string_view, 20> kHelp{
 std::span<const std::string_view> HelpLines() { return kHelp; }
 
 void PaintHelp(CellGrid& grid) {
-  std::size_t widest = 0;
+  std::size_t widest = kTitle.size();
   for (const std::string_view line : kHelp) widest = std::max(widest, line.size());
   const int width = std::min(static_cast<int>(widest) + 4, grid.columns());
-  const int height = std::min(static_cast<int>(kHelp.size()) + 2, grid.rows());
+  const int height = std::min(static_cast<int>(kHelp.size()) + 4, grid.rows());
   const int top = std::max(0, (grid.rows() - height) / 2);
   const int left = std::max(0, (grid.columns() - width) / 2);
-  for (int r = 0; r < height; ++r) grid.Fill(top + r, left, width, kBarStyle);
-  for (std::size_t i = 0; i < kHelp.size() && static_cast<int>(i) + 1 < height; ++i) {
-    Style style = kBarStyle;
-    if (i == 0) style.attributes |= kBold;
-    grid.Put(top + 1 + static_cast<int>(i), left + 2, kHelp[i], style, width - 4);
+  grid.Box(top, left, height, width, kBarStyle);
+  Style title = kBarStyle;
+  title.attributes |= kBold;
+  grid.Put(top, left + 2, kTitle, title, width - 4);
+  for (std::size_t i = 0; i < kHelp.size() && static_cast<int>(i) + 3 < height; ++i) {
+    grid.Put(top + 2 + static_cast<int>(i), left + 2, kHelp[i], kBarStyle, width - 4);
   }
 }
 

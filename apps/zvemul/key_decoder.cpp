@@ -37,7 +37,7 @@ KeyModifiers Mods(bool shift, bool ctrl, bool alt) {
 }
 
 DeskAction DecodeCharacter(char32_t c, bool alt) {
-  if (c == kQuitKey || c == kInterruptKey) return Command(DeskAction::Kind::kQuit);
+  if (c == kQuitKey || c == kOtherQuitKey) return Command(DeskAction::Kind::kQuit);
   if (c == kHelpKey) return Command(DeskAction::Kind::kHelp);
   switch (c) {
     case 0x1B:
@@ -157,7 +157,9 @@ DeskAction DecodeKeyCode(int key, std::string_view name) {
     const int n = key - KEY_F(1);
     const int group = n / 12;
     const UINT vk = VK_F1 + static_cast<UINT>(n % 12);
-    return Press(vk, Mods(group == 1 || group == 3 || group == 5, group == 2 || group == 3, group >= 4));
+    DeskAction action = Press(vk, Mods(group == 1 || group == 3 || group == 5, group == 2 || group == 3, group >= 4));
+    if (vk == VK_F7 && group <= 1) action.kind = DeskAction::Kind::kWindowKey;
+    return action;
   }
   if (key > KEY_MAX) {
     if (auto action = DecodeModifiedKeyName(name)) return *action;
@@ -173,6 +175,7 @@ DeskAction DecodeInput(const TerminalInput& input) {
       return DecodeCharacter(input.character, input.alt);
     case TerminalInput::Kind::kKeyCode: {
       DeskAction action = DecodeKeyCode(input.key, input.key_name);
+      if (action.kind == DeskAction::Kind::kWindowKey && input.alt) action.kind = DeskAction::Kind::kPress;
       if (action.kind == DeskAction::Kind::kPress && input.alt) action.modifiers.alt = true;
       return action;
     }
@@ -181,6 +184,7 @@ DeskAction DecodeInput(const TerminalInput& input) {
       action.row = input.row;
       action.column = input.column;
       action.button = input.button;
+      action.released = input.released;
       return action;
     }
   }

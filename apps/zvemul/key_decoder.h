@@ -27,6 +27,7 @@ struct TerminalInput {
   int row = 0;
   int column = 0;
   int button = 0;
+  bool released = false;  // kMouse: the button went up there
 };
 
 struct DeskAction {
@@ -38,6 +39,9 @@ struct DeskAction {
     kHelp,    // show the desk's help screen
     kResize,  // the terminal changed size
     kMouse,   // row, column, button as reported
+    // A window key the container acts on itself through the control's
+    // SendKey (vk and modifiers): F7 and Shift+F7 switch windows.
+    kWindowKey,
   };
   Kind kind = Kind::kNone;
   UINT vk = 0;
@@ -46,12 +50,14 @@ struct DeskAction {
   int row = 0;
   int column = 0;
   int button = 0;
+  bool released = false;
 };
 
-// The desk's own keys; the control uses none of them.
-inline constexpr char32_t kQuitKey = 0x1C;       // Ctrl+backslash
-inline constexpr char32_t kInterruptKey = 0x03;  // Ctrl+C, as a terminal's interrupt
-inline constexpr char32_t kHelpKey = 0x1D;       // Ctrl+]
+// The desk's own keys; the control uses none of them. Ctrl+C is the
+// control's copy key, as on a desktop.
+inline constexpr char32_t kQuitKey = 0x1C;      // Ctrl+backslash
+inline constexpr char32_t kOtherQuitKey = 0x11;  // Ctrl+Q
+inline constexpr char32_t kHelpKey = 0x1D;      // Ctrl+]
 
 DeskAction DecodeInput(const TerminalInput& input);
 

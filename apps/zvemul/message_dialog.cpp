@@ -123,19 +123,7 @@ void MessageDialog::Paint(CellGrid& grid) {
   const int left = std::max(0, (grid.columns() - width) / 2);
 
   const Style box = kBarStyle;
-  for (int r = 0; r < height; ++r) grid.Fill(top + r, left, width, box);
-  for (int c = 1; c < width - 1; ++c) {
-    grid.Set(top, left + c, Cell{U'\u2500', box});
-    grid.Set(top + height - 1, left + c, Cell{U'\u2500', box});
-  }
-  for (int r = 1; r < height - 1; ++r) {
-    grid.Set(top + r, left, Cell{U'\u2502', box});
-    grid.Set(top + r, left + width - 1, Cell{U'\u2502', box});
-  }
-  grid.Set(top, left, Cell{U'\u250C', box});
-  grid.Set(top, left + width - 1, Cell{U'\u2510', box});
-  grid.Set(top + height - 1, left, Cell{U'\u2514', box});
-  grid.Set(top + height - 1, left + width - 1, Cell{U'\u2518', box});
+  grid.Box(top, left, height, width, box);
   if (!caption_.empty()) {
     Style title = box;
     title.attributes |= kBold;

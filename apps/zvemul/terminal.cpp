@@ -127,7 +127,7 @@ bool Terminal::Start(std::string& error) {
   meta(stdscr, TRUE);
   nodelay(stdscr, TRUE);
   set_escdelay(kEscapeDelayMs);
-  mousemask(BUTTON1_PRESSED | BUTTON1_CLICKED | BUTTON3_PRESSED | BUTTON3_CLICKED, nullptr);
+  mousemask(BUTTON1_PRESSED | BUTTON1_RELEASED | BUTTON1_CLICKED | BUTTON3_PRESSED | BUTTON3_CLICKED, nullptr);
   mouseinterval(0);
   curs_set(0);
   SetUpColors();
@@ -236,6 +236,10 @@ std::vector<TerminalInput> Terminal::ReadInput() {
       if (getmouse(&event) != OK) continue;
       if (event.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)) {
         input.button = 1;
+      } else if (event.bstate & BUTTON1_RELEASED) {
+        // The end of a drag (or of a click) with the left button.
+        input.button = 1;
+        input.released = true;
       } else if (event.bstate & (BUTTON3_PRESSED | BUTTON3_CLICKED)) {
         input.button = 3;
       } else {

@@ -77,10 +77,11 @@ void PaintWindow(const ResWindowView& window, const CaretView& caret, Band band,
   if (band.Contains(row) && column >= 0 && column < columns) out.cursor = CellPosition{row, column};
 }
 
-void PaintTabs(const TabStripView& strip, bool all_windows, int frame, int row, Painting& out) {
+void PaintTabs(const TabStripView& strip, bool all_windows, int frame, bool active, int row, Painting& out) {
   const int columns = out.grid.columns();
-  out.grid.Fill(row, 0, columns, kBarStyle);
-  out.grid.Put(row, 0, "[=]", kBarStyle);
+  const Style bar = active ? kActiveBarStyle : kBarStyle;
+  out.grid.Fill(row, 0, columns, bar);
+  out.grid.Put(row, 0, "[=]", bar);
   out.zones.push_back(HitZone{HitZone::Kind::kLayoutButton, Band{row, 1}, 0, kLayoutButtonColumns, 0});
   const int count = static_cast<int>(strip.captions.size());
   if (count == 0) return;
@@ -93,7 +94,7 @@ void PaintTabs(const TabStripView& strip, bool all_windows, int frame, int row, 
     std::string label = Trimmed(strip.captions[static_cast<std::size_t>(i)]);
     if (label.empty()) label = std::to_string(window);
     label = label.substr(0, static_cast<std::size_t>(width - 2));
-    Style style = kBarStyle;
+    Style style = bar;
     if (i == strip.selected) {
       style = kSelectedTabStyle;
     } else if (i < static_cast<int>(strip.highlighted.size()) && strip.highlighted[static_cast<std::size_t>(i)]) {
@@ -102,7 +103,7 @@ void PaintTabs(const TabStripView& strip, bool all_windows, int frame, int row, 
     out.grid.Fill(row, left, width - 1, style);
     const int pad = (width - 1 - static_cast<int>(label.size())) / 2;
     out.grid.Put(row, left + pad, label, style);
-    out.grid.Put(row, left + width - 1, "|", kBarStyle);
+    out.grid.Put(row, left + width - 1, "|", bar);
     out.zones.push_back(HitZone{HitZone::Kind::kTab, Band{row, 1}, left, left + width - 1, window});
   }
 }
@@ -166,7 +167,7 @@ Painting PaintView(const ControlView& view, const ScreenLayout& layout) {
   for (int f = 0; f < frames; ++f) {
     if (layout.tabs[f].height > 0) {
       const TabStripView& strip = frames == 1 ? view.all_tabs : view.frame_tabs[f];
-      PaintTabs(strip, frames == 1, f, layout.tabs[f].top, out);
+      PaintTabs(strip, frames == 1, f, frames == 2 && view.active_frame == f + 1, layout.tabs[f].top, out);
     }
     if (const ResWindowView* window = WindowInFrame(view, f)) {
       PaintWindow(*window, view.caret, layout.frames[f], out);

@@ -31,6 +31,9 @@ struct Painting {
 // Chrome colours: the strips and the bar in the desktop's button face.
 inline constexpr Style kBarStyle{Rgb{0, 0, 0}, Rgb{192, 192, 192}, 0};
 inline constexpr Style kSelectedTabStyle{Rgb{255, 255, 255}, Rgb{120, 120, 120}, kBold};
+// The tab strip of the active frame, when two frames are shown: the agent
+// always sees which frame the keys go to.
+inline constexpr Style kActiveBarStyle{Rgb{0, 0, 0}, Rgb{0, 170, 170}, kBold};
 
 Painting PaintView(const ControlView& view, const ScreenLayout& layout);
 

@@ -29,6 +29,13 @@ TEST(Geometry, TwoFramesTakeTheRowsBetweenTheirStripsAndTheStatusBar) {
   EXPECT_EQ(FrameRows(layout), 13);
 }
 
+TEST(Geometry, TwoFramesOnlyWhereEachShowsAWholeAnswerOfAPage) {
+  EXPECT_EQ(StartingLayout(24), 1) << "80 x 24 shows a whole display in one frame";
+  EXPECT_EQ(StartingLayout(34), 1) << "frames of 15 and 16 rows: the page's heading would scroll away";
+  EXPECT_EQ(StartingLayout(35), 2);
+  EXPECT_EQ(StartingLayout(60), 2);
+}
+
 TEST(Geometry, OneFrameAndCompactChrome) {
   const ScreenLayout one = LayOutScreen(24, 80, Chrome{1, true, true});
   ExpectBand(one.tabs[0], 0, 1, "the strip of all windows");

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "apps/zvemul/key_decoder.h"
 // Last: see curses_api.h.
@@ -59,7 +60,8 @@ TEST(KeyDecoder, KeysBecomeThePressesOfAWindowsKeyboard) {
       {"Shift+Home", Key(KEY_SHOME), VK_HOME, "S"},
       {"Alt+Up by ESC prefix", Key(KEY_UP, {}, true), VK_UP, "A"},
       {"F12", Key(KEY_F(12)), VK_F12, ""},
-      {"Shift+F7", Key(KEY_F(19)), VK_F7, "S"},
+      {"Ctrl+C: the control's copy key", Char(0x03), 'C', "C"},
+      {"Alt+F7", Key(KEY_F(7), {}, true), VK_F7, "A"},
       {"Ctrl+F11", Key(KEY_F(35)), VK_F11, "C"},
       {"Alt+F10", Key(KEY_F(58)), VK_F10, "A"},
       {"Alt+Shift+F3", Key(KEY_F(63)), VK_F3, "SA"},
@@ -87,7 +89,14 @@ TEST(KeyDecoder, OtherCharactersAreTypedInTheControlsCodePage) {
 
 TEST(KeyDecoder, TheDesksOwnKeys) {
   EXPECT_EQ(DecodeInput(Char(0x1C)).kind, Kind::kQuit);
-  EXPECT_EQ(DecodeInput(Char(0x03)).kind, Kind::kQuit);
+  EXPECT_EQ(DecodeInput(Char(0x11)).kind, Kind::kQuit);
+  // F7 and Shift+F7 are the container's: next and previous window.
+  for (const auto& [key, mods] : {std::pair{KEY_F(7), ""}, std::pair{KEY_F(19), "S"}}) {
+    const DeskAction action = DecodeInput(Key(key));
+    EXPECT_EQ(action.kind, Kind::kWindowKey) << mods;
+    EXPECT_EQ(action.vk, VK_F7);
+    EXPECT_EQ(Mods(action.modifiers), mods);
+  }
   EXPECT_EQ(DecodeInput(Char(0x1D)).kind, Kind::kHelp);
   EXPECT_EQ(DecodeInput(Key(KEY_RESIZE)).kind, Kind::kResize);
   EXPECT_EQ(DecodeInput(Key(KEY_MAX + 3, "kUP9")).kind, Kind::kNone);

@@ -7,7 +7,9 @@
 #include <array>
 #include <string>
 
+#include "apps/zvemul/help_screen.h"
 #include "apps/zvemul/view_painter.h"
+#include "platform/code_page.h"
 #include "platform/char_format.h"
 
 namespace zv::desk {
@@ -118,6 +120,14 @@ TEST_F(ViewPainterTest, TabStripsNameTheirWindowsAndTakeClicks) {
   ASSERT_NE(window, nullptr);
   EXPECT_EQ(window->kind, HitZone::Kind::kWindow);
   EXPECT_EQ(window->window, 2);
+
+  // The active frame's strip stands out from the other's.
+  EXPECT_EQ(p.grid.at(0, 1).style, kActiveBarStyle);
+  EXPECT_EQ(p.grid.at(layout_.tabs[1].top, 1).style, kBarStyle);
+  view_.active_frame = 2;
+  const Painting second = PaintView(view_, layout_);
+  EXPECT_EQ(second.grid.at(0, 1).style, kBarStyle);
+  EXPECT_EQ(second.grid.at(layout_.tabs[1].top, 1).style, kActiveBarStyle);
 }
 
 TEST_F(ViewPainterTest, StatusPartsStandAtTheirRightEdges) {
@@ -174,6 +184,27 @@ TEST(Palette, NearestColoursOfEachPaletteSize) {
   EXPECT_EQ(NearestPaletteIndex(FromColorRef(kYellow), 16), 11);
   EXPECT_EQ(NearestPaletteIndex(FromColorRef(kBlue), 8), 4);
   EXPECT_EQ(NearestPaletteIndex(Rgb{255, 255, 255}, 8), 7);
+}
+
+}  // namespace
+}  // namespace zv::desk
+
+namespace zv::desk {
+namespace {
+
+TEST(HelpScreen, ABoxThatShowsEveryLineWholeAt80By24) {
+  CellGrid grid(24, 80, kBarStyle);
+  PaintHelp(grid);
+  std::string screen;
+  for (int r = 0; r < 24; ++r) screen += grid.RowText(r) + "\n";
+  for (const std::string_view line : HelpLines()) {
+    if (line.empty()) continue;
+    std::string shown;
+    for (const char c : line) platform::AppendUtf8(shown, platform::Cp1252ToUnicode(c));
+    EXPECT_NE(screen.find(shown), std::string::npos) << line << "\n" << screen;
+  }
+  EXPECT_NE(screen.find("\u250C\u2500 ZVEmul desk: the keys"), std::string::npos) << screen;
+  EXPECT_NE(screen.find("\u2518"), std::string::npos) << screen;
 }
 
 }  // namespace

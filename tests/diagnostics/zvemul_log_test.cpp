@@ -53,19 +53,28 @@ class ZvemulLogTest : public ::testing::Test {
   LogHome home_;
 };
 
-TEST_F(ZvemulLogTest, ListsNewestFirstOrOldestFirst) {
+TEST_F(ZvemulLogTest, ListsATableNewestFirstOrOldestFirstOrEveryFieldWithTabs) {
   const Outcome newest = Run(home_.LogPath());
   EXPECT_EQ(newest.status, 0) << newest.errors;
-  ASSERT_EQ(newest.lines.size(), 3u);
-  EXPECT_EQ(newest.lines[0].substr(0, 2), "3\t");
-  EXPECT_EQ(newest.lines[1],
-            "2\t2016-03-07 14:05:09.37\tE\tn/a\tn/a\tTaloon! Res\t"
-            "two\\r\\nlines<location file=Brimlux line=2 func=CBrimlux::ParseRules mdl=ZVEmul.ocx>");
-  EXPECT_EQ(newest.lines[2].substr(0, 2), "1\t");
+  ASSERT_EQ(newest.lines.size(), 4u);
+  // A header naming the columns, the columns aligned under it, the location
+  // apart from the message.
+  const std::string& header = newest.lines[0];
+  EXPECT_TRUE(header.starts_with("TIME                    LEVEL  APPLICATION  MODULE      FUNCTION")) << header;
+  const std::string& second = newest.lines[2];
+  EXPECT_TRUE(second.starts_with("2016-03-07 14:05:09.37  error  Taloon! Res  ZVEmul.ocx  CBrimlux::ParseRules")) << second;
+  EXPECT_EQ(second.find("MESSAGE"), std::string::npos);
+  EXPECT_EQ(second.substr(header.find("MESSAGE")), "two\\r\\nlines  (at Brimlux:2)");
 
   const Outcome oldest = Run("--oldest-first " + home_.LogPath());
   EXPECT_EQ(oldest.status, 0);
-  EXPECT_EQ(oldest.lines, (std::vector<std::string>{newest.lines[2], newest.lines[1], newest.lines[0]}));
+  EXPECT_EQ(oldest.lines, (std::vector<std::string>{header, newest.lines[3], newest.lines[2], newest.lines[1]}));
+
+  const Outcome tabs = Run("--tabs " + home_.LogPath());
+  ASSERT_EQ(tabs.lines.size(), 3u);
+  EXPECT_EQ(tabs.lines[1],
+            "2\t2016-03-07 14:05:09.37\tE\tn/a\tn/a\tTaloon! Res\t"
+            "two\\r\\nlines<location file=Brimlux line=2 func=CBrimlux::ParseRules mdl=ZVEmul.ocx>");
 
   // Without a path: the writer's location, here $ZVEMUL_LOGFILE.
   EXPECT_EQ(Run("").lines, newest.lines);
@@ -90,7 +99,7 @@ TEST_F(ZvemulLogTest, VerifyCountsRecordsAndReportsInconsistencies) {
   // Listing shows what holds together and says why it stopped.
   const Outcome listed = Run(home_.LogPath());
   EXPECT_EQ(listed.status, 1);
-  EXPECT_EQ(listed.lines.size(), 1u);
+  EXPECT_EQ(listed.lines.size(), 2u);  // the header and the newest record
   EXPECT_NE(listed.errors.find("older records not shown"), std::string::npos);
 }
 

@@ -13,6 +13,7 @@
 #include "apps/zvemul-script/automation_json.h"
 #include "apps/zvemul-script/demo_script.h"
 #include "driver_test_support.h"
+#include "host/host_link.h"
 
 namespace zv::script::testing {
 namespace {
@@ -79,7 +80,7 @@ TEST_F(ProgramTest, SizeAndHostShapeTheRun) {
   EXPECT_EQ(Record().window_rect.bottom, 600);
   const std::vector<Json> replies = Replies();
   ASSERT_EQ(replies.size(), 1u);
-  EXPECT_EQ(replies[0]["host"][0]["response"], "\u0011\u0002ECHO X|END OF ECHO");
+  EXPECT_EQ(replies[0]["host"][0]["response"], host::EchoPage(1, "X"));
 
   ASSERT_EQ(Run({}), 0);
   EXPECT_EQ(Record().window_rect.right, 1024);

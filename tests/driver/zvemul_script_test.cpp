@@ -91,7 +91,7 @@ TEST_F(ZvemulScriptTest, AnEntryTypedAndAnsweredEndToEnd) {
   }
   EXPECT_TRUE(entry_fired) << replies[2].dump();
   EXPECT_EQ(replies[2]["host"].size(), 1u);
-  EXPECT_THAT(replies[3]["result"]["text"].get<std::string>(), HasSubstr("ECHO 1234\r\nEND OF ECHO"));
+  EXPECT_THAT(replies[3]["result"]["text"].get<std::string>(), HasSubstr("ECHO HOST - SESSION 1\r\n1234\r\n"));
   EXPECT_EQ(replies[4]["error"], (Json{{"hresult", "0x800A017C"}, {"description", "Parameter out of range."}}));
   EXPECT_EQ(replies[5]["ok"], false);
 }
@@ -207,9 +207,9 @@ TEST_F(ZvemulScriptTest, ABurstOfEntriesAgainstASlowHost) {
   EXPECT_TRUE(EntriesOf(replies[9]).empty());
   EXPECT_EQ(replies[9]["result"], (Json{{"holding", false}, {"waiting", 0}}));
   const std::string screen = replies[10]["result"]["text"].get<std::string>();
-  EXPECT_THAT(screen, HasSubstr("ECHO E1\r\nEND OF ECHO"));
-  EXPECT_THAT(screen, HasSubstr("ECHO E5\r\nEND OF ECHO"));
-  EXPECT_EQ(screen.find("ECHO E6"), std::string::npos);
+  EXPECT_THAT(screen, HasSubstr("\r\nE1\r\nROW 03"));
+  EXPECT_THAT(screen, HasSubstr("\r\nE5\r\nROW 03"));
+  EXPECT_EQ(screen.find("\r\nE6\r\n"), std::string::npos);
 }
 
 }  // namespace

@@ -12,11 +12,13 @@
 
 namespace zv::host::testing {
 
-// The rows of a response, after its two control characters.
+// The rows of a response, after its two control characters and before the
+// start-of-message row that ends every answer.
 inline std::vector<std::string> Rows(std::string_view response) {
   std::vector<std::string> rows;
   if (response.size() < 2) return rows;
   std::string_view text = response.substr(2);
+  if (text.ends_with(kSomRow)) text.remove_suffix(kSomRow.size());
   for (;;) {
     const std::size_t bar = text.find('|');
     rows.emplace_back(text.substr(0, bar));
@@ -43,6 +45,7 @@ inline std::string Message(std::string_view response) {
 // characters; a cleared screen gets at most one page.
 inline void ExpectWellFormed(std::string_view response, std::string_view entry) {
   ASSERT_TRUE(Clears(response) || AddsBelow(response)) << "entry " << entry;
+  EXPECT_TRUE(response.ends_with(kSomRow)) << "entry " << entry;
   const auto rows = Rows(response);
   if (Clears(response)) {
     EXPECT_LE(rows.size(), kPageRows) << "entry " << entry;

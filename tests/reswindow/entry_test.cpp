@@ -78,6 +78,17 @@ TEST_F(EntryTest, WhileRequestsAreInFlightTheEntryStartsAfterThePendingMark) {
   EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"X", "SECOND"}));
 }
 
+TEST_F(EntryTest, EntriesTypedAheadAfterThePendingMarkAreSentAlone) {
+  for (const char* entry : {"a11junlonpar", "a12junlonpar", "a13junlonpar"}) {
+    Type(entry);
+    Press(VK_RETURN);
+  }
+  EXPECT_EQ(events.Inputs(), std::vector<std::string>{"A11JUNLONPAR"});
+  Respond("\x11\x0COK");
+  Respond("\x11\x0COK");
+  EXPECT_EQ(events.Inputs(), (std::vector<std::string>{"A11JUNLONPAR", "A12JUNLONPAR", "A13JUNLONPAR"}));
+}
+
 TEST_F(EntryTest, WithNothingInFlightThePendingMarkIsPartOfTheEntry) {
   ScreenInput(1, "FIRST<SECOND");
   Enter();
