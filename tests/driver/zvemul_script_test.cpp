@@ -144,7 +144,7 @@ TEST_F(ZvemulScriptTest, TheAgentsKeysReachTheScreenAndTheContainer) {
   const Json macro = replies[1]["events"];
   ASSERT_EQ(macro.size(), 2u);
   EXPECT_EQ(macro[0]["args"], Json::array({1, 2, 'B', nullptr, 2}));
-  EXPECT_THAT(macro[1]["args"][0].get<std::string>(), ::testing::EndsWith("\\Personal Macros\\.zvm"));
+  EXPECT_THAT(macro[1]["args"][0].get<std::string>(), ::testing::EndsWith("/Personal Macros/.zvm"));
   EXPECT_EQ(replies[2]["events"].back(), (Json{{"name", "DataSourceInput"}, {"args", {"XI"}}}));
   EXPECT_EQ(replies[4]["result"]["text"].get<std::string>(), ">A$4PLF>XI<\r\n>");
 }
