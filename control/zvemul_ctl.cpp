@@ -5,9 +5,11 @@
 
 #include <string>
 
+#include "control/settings_record.h"
 #include "control/window_order.h"
 #include "control/window_tab_dialog.h"
 #include "control/zvemul_dispatch.h"
+#include "macros/macro_folders.h"
 #include "platform/catch_all.h"
 #include "platform/code_page.h"
 #include "platform/desktop.h"
@@ -24,10 +26,7 @@ namespace {
 using platform::CatchAll;
 using platform::Variant;
 
-constexpr char kDefaultFontName[] = "ZELVANTA Default";
 constexpr WORD kDefaultFontSize = 10;
-constexpr std::array<COLORREF, CZVEmulCtrl::kColorAttributes> kDefaultColors = {0x00B20000, 0x0000FFFF, 0x00FFFFFF,
-                                                                                0x00FFFF00};
 // Res window styles: child, border, both scroll bars, tab stop, automatic
 // scrolling both ways, upper case, multi-line; without the horizontal
 // scroll bar in compact mode.
@@ -89,7 +88,7 @@ CZVEmulCtrl::CZVEmulCtrl() : m_errorLog(nullptr, u"Taloon! Res", u"ZVEmul.ocx", 
   m_windowOrder = std::make_unique<CWindowOrder>(kWindowCount);
   g_windowCountLess1 = 9;
   for (auto& window : m_resWindows) window = std::make_unique<CResRichEdit>();
-  for (Colors& colors : m_colors) colors.attribute = kDefaultColors;
+  for (Colors& colors : m_colors) colors.attribute = kDefaultWindowColors;
   m_fontName = kDefaultFontName;
   m_fontSize = kDefaultFontSize;
   m_richEditVersion = platform::GetRichEditVersion();
@@ -98,6 +97,8 @@ CZVEmulCtrl::CZVEmulCtrl() : m_errorLog(nullptr, u"Taloon! Res", u"ZVEmul.ocx", 
   m_persistDir = platform::ResolvePersistDirectory();
   for (int i = 0; i < kWindowCount; ++i)
     m_screenFiles[static_cast<std::size_t>(i)] = m_persistDir + "ZVEMUL" + std::to_string(i) + ".RTF";
+  m_macroArray = std::make_unique<CMacroArray>();
+  SetUpMacroFolders(m_persistDir);
   m_entryHistory = std::make_unique<CInputRecall>(kHistoryCapacity);
 }
 
@@ -258,15 +259,6 @@ int CZVEmulCtrl::OnCreate() {
   return 0;
 }
 
-void CZVEmulCtrl::LoadSettings() {
-  // ZVEMUL.DAT is not read: the values of construction stand, as they do
-  // when the file does not open.
-}
-
-void CZVEmulCtrl::SaveSettings() {
-  // ZVEMUL.DAT is not written.
-}
-
 BOOL CZVEmulCtrl::InitHighlighting() {
   // No highlighting engine is part of this control: responses and entries
   // keep their plain colours.
@@ -339,13 +331,15 @@ bool CZVEmulCtrl::PreTranslateMessage(const MSG& msg) {
   });
 }
 
-std::string CZVEmulCtrl::GetPersonalDir() const { return m_persistDir + "Personal Macros\\"; }
+std::string CZVEmulCtrl::GetPersonalDir() const { return PersonalMacroFolder(m_persistDir); }
 
-std::string CZVEmulCtrl::GetOfficeDir() const { return m_persistDir + "Office Macros\\"; }
+std::string CZVEmulCtrl::GetOfficeDir() const { return OfficeMacroFolder(m_persistDir); }
 
-std::string CZVEmulCtrl::LookupMacroKey(const std::string& /*keyName*/) const {
-  // The control holds no macro key table: every key is unbound.
-  return std::string();
+std::string CZVEmulCtrl::LookupMacroKey(const std::string& keyName) const { return m_macroArray->Lookup(keyName); }
+
+void CZVEmulCtrl::SetMacroKey(const std::string& keystroke, const std::string& macroName) {
+  m_macroArray->Assign(macroName, keystroke);
+  SetModifiedFlag();
 }
 
 void CZVEmulCtrl::SetKeyboardName(const std::string& name) {

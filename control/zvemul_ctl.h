@@ -12,6 +12,7 @@
 #include "control/request_queues.h"
 #include "control/zvemul_surface.h"
 #include "diagnostics/error_log.h"
+#include "macros/macro_array.h"
 #include "platform/automation.h"
 #include "platform/common_controls.h"
 #include "platform/object_registry.h"
@@ -77,6 +78,9 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   void SetColor(short window, short attribute, platform::OLE_COLOR color);
   short GetResponseMode(short window) const;
   void SetResponseMode(short window, short mode);
+  // MacroKey: the macro bound to a keystroke; binding marks the control modified.
+  std::string GetMacroKey(const std::string& keystroke) const { return LookupMacroKey(keystroke); }
+  void SetMacroKey(const std::string& keystroke, const std::string& macroName);
 
   // ---- Automation methods --------------------------------------------------------------------
   BOOL HostEntry(short window, const std::string& data);
@@ -142,8 +146,8 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   void SetCtrlKeySeen(bool seen) override { m_ctrlKeySeen = seen; }
   double OsVersion() const override { return m_osVersion; }
   DWORD RichEditVersion() const override { return m_richEditVersion; }
-  // The macro folders: the per-user folder and "Personal Macros\" or
-  // "Office Macros\".
+  // The macro folders: the per-user folder and "Personal Macros/" or
+  // "Office Macros/".
   std::string GetPersonalDir() const override;
   std::string GetOfficeDir() const override;
   std::string LookupMacroKey(const std::string& keyName) const override;
@@ -180,9 +184,12 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   void CreateTabStrip(std::unique_ptr<CWindowTabDialog>& strip, WORD tabs, bool odd, bool all);
   // (Re)creates the status bar for a client of width x height.
   void CreateStatusBar(int width, int height);
-  // The settings file ZVEMUL.DAT.
+  // The settings file ZVEMUL.DAT (control/zvemul_settings.cpp).
   void LoadSettings();
   void SaveSettings();
+  // Stores the settings record or loads it, showing the message of each
+  // section that fails to load.
+  void Serialize(platform::Archive& ar);
   // Initialises the highlighting engine; FALSE when it cannot.
   BOOL InitHighlighting();
 
@@ -222,6 +229,7 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   std::unique_ptr<CWindowTabDialog> m_allTabs;
   std::unique_ptr<platform::StatusBarWindow> m_statusBar;
   std::unique_ptr<CWindowOrder> m_windowOrder;
+  std::unique_ptr<CMacroArray> m_macroArray;
   bool m_bulkUpdate = false;
   // Set when the Control key goes down in a res window (its key handling).
   bool m_ctrlKeySeen = false;

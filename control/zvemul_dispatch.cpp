@@ -102,10 +102,14 @@ void AddProperties(Builder& b, CZVEmulCtrl& c) {
                }
                return Variant::Short(c.GetResponseMode(Short(a[0])));
              });
-  // The macro keys belong to the macro table, which this control does not
-  // hold: reading gives an empty text, writing changes nothing.
   b.Property(36, "MacroKey", AutoType::kBstr, {P("keystroke", AutoType::kBstr)},
-             [](InvokeKind, Args) { return Bstr(""); });
+             [&c, is_put](InvokeKind kind, Args a) {
+               if (is_put(kind)) {
+                 c.SetMacroKey(Text(a[0]), Text(a[1]));
+                 return Variant();
+               }
+               return Bstr(c.GetMacroKey(Text(a[0])));
+             });
 }
 
 void AddMethods(Builder& b, CZVEmulCtrl& c) {

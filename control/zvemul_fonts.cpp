@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "control/settings_record.h"
 #include "control/zvemul_ctl.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
@@ -12,12 +13,6 @@ namespace {
 using platform::CatchAll;
 
 constexpr char kFallbackFace[] = "Courier New";
-
-// The background never equals the selection colour: blue moves by 50.
-COLORREF AwayFromSelectionColor(COLORREF color) {
-  const auto blue = static_cast<BYTE>((GetBValue(color) + 50) % 256);
-  return RGB(GetRValue(color), GetGValue(color), blue);
-}
 
 }  // namespace
 

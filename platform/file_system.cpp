@@ -195,17 +195,24 @@ std::string ExpandEnvironmentStrings(std::string_view text) {
   return out;
 }
 
+std::string SubfolderPath(std::string_view parent, std::string_view name) {
+  std::string path(parent);
+  path.append(name);
+  path += kFolderSeparator;
+  return path;
+}
+
 std::string ResolvePersistDirectory() {
   std::string dir = ExpandEnvironmentStrings("%UserProfile%");
+  if (dir.empty() || !IsSeparator(dir.back())) dir += kFolderSeparator;
   // A Windows profile always holds "Application Data"; a Linux home does not,
   // so it is made here, below a profile that must already exist.
-  if (IsDirectory(dir)) {
-    std::string app_data = dir + "\\Application Data";
-    if (!IsDirectory(app_data)) CreateDirectory(app_data);
-  }
-  dir += "\\Application Data\\ZELVANTA";
+  const bool profile_exists = IsDirectory(dir);
+  dir = SubfolderPath(dir, "Application Data");
+  if (profile_exists && !IsDirectory(dir)) CreateDirectory(dir);
+  dir = SubfolderPath(dir, "ZELVANTA");
   if (!IsDirectory(dir)) CreateDirectory(dir);
-  return dir + "\\";
+  return dir;
 }
 
 bool MatchesWildcard(std::string_view name, std::string_view pattern) {
@@ -331,6 +338,23 @@ std::optional<std::string> ReadNativeFile(const fs::path& path, std::size_t max_
 
 std::optional<std::string> ReadWholeFile(std::string_view path, std::size_t max_bytes) {
   return ReadNativeFile(NativePath(path), max_bytes);
+}
+
+std::optional<std::string> ReadFileHead(std::string_view path, std::size_t max_bytes) {
+  Fd fd(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st;
+  if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  std::string data(std::min(max_bytes, static_cast<std::size_t>(st.st_size)), '\0');
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = read(fd.get(), data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return std::nullopt;
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  data.resize(done);
+  return data;
 }
 
 bool WriteWholeFile(std::string_view path, std::string_view data, FileWriteMode mode) {

@@ -50,8 +50,14 @@ std::string LogicPath(const std::filesystem::path& native_path);
 // as it stands, like the desktop does.
 std::string ExpandEnvironmentStrings(std::string_view text);
 
-// The per-user folder, with a trailing backslash: the profile
-// (%UserProfile%, i.e. $HOME) followed by "\Application Data\ZELVANTA\".
+// Folders handed to containers end in this separator and use it throughout,
+// so that they are native paths a container opens as they stand.
+constexpr char kFolderSeparator = '/';
+// `parent` (ending in a separator), then `name` and kFolderSeparator.
+std::string SubfolderPath(std::string_view parent, std::string_view name);
+
+// The per-user folder, ending in kFolderSeparator: the profile
+// (%UserProfile%, i.e. $HOME) followed by "Application Data/ZELVANTA/".
 // "Application Data" and "ZELVANTA" are created when missing; the profile
 // itself never is. A folder that cannot be created is still returned.
 std::string ResolvePersistDirectory();
@@ -92,6 +98,9 @@ bool IsDirectory(std::string_view path);
 // unreadable, not a regular file or longer than `max_bytes`.
 std::optional<std::string> ReadWholeFile(std::string_view path, std::size_t max_bytes);
 std::optional<std::string> ReadNativeFile(const std::filesystem::path& path, std::size_t max_bytes);
+// At most the first `max_bytes` bytes of a regular file; nothing when it is
+// missing, unreadable or not a regular file.
+std::optional<std::string> ReadFileHead(std::string_view path, std::size_t max_bytes);
 
 enum class FileWriteMode {
   kTruncate,  // the file holds exactly `data` afterwards

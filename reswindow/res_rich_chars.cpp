@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "macros/macro_folders.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
 #include "reswindow/res_rich.h"
@@ -229,7 +230,7 @@ void CResRichEdit::PrepareGEntryRowEnd() {
       result += chars[i] == '\n' ? std::string("\r\r\n") : std::string(1, chars[i]);
       if (i == 1 && !IsParagraphEnd(chars[0])) result += '\r';
     }
-    if (chars.empty()) result = "\r";
+    if (chars.empty()) result += '\r';  // nothing was added above
     SetSel(s, s + count);
     ReplaceSel(result);
     SetSel(sel);
@@ -245,7 +246,7 @@ void CResRichEdit::PrepareGEntryRowEnd() {
 }
 
 void CResRichEdit::RunMacroKey(const std::string& keyName, const std::string& folder, UINT ch, int flags) {
-  const std::string path = folder + m_pCtrl->LookupMacroKey(keyName) + ".zvm";
+  const std::string path = MacroFilePath(folder, m_pCtrl->LookupMacroKey(keyName));
   m_pCtrl->FireInputReflect(m_nWindow, 2, static_cast<short>(ch), std::nullopt, static_cast<short>(flags));
   m_pCtrl->FireDriveMacro(path);
   RefreshCaret(0, TRUE);

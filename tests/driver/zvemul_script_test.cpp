@@ -144,7 +144,7 @@ TEST_F(ZvemulScriptTest, TheAgentsKeysReachTheScreenAndTheContainer) {
   const Json macro = replies[1]["events"];
   ASSERT_EQ(macro.size(), 2u);
   EXPECT_EQ(macro[0]["args"], Json::array({1, 2, 'B', nullptr, 2}));
-  EXPECT_THAT(macro[1]["args"][0].get<std::string>(), ::testing::EndsWith("\\Personal Macros\\.zvm"));
+  EXPECT_THAT(macro[1]["args"][0].get<std::string>(), ::testing::EndsWith("/Personal Macros/.zvm"));
   EXPECT_EQ(replies[2]["events"].back(), (Json{{"name", "DataSourceInput"}, {"args", {"XI"}}}));
   EXPECT_EQ(replies[4]["result"]["text"].get<std::string>(), ">A$4PLF>XI<\r\n>");
 }
@@ -210,6 +210,51 @@ TEST_F(ZvemulScriptTest, ABurstOfEntriesAgainstASlowHost) {
   EXPECT_THAT(screen, HasSubstr("\r\nE1\r\nROW 03"));
   EXPECT_THAT(screen, HasSubstr("\r\nE5\r\nROW 03"));
   EXPECT_EQ(screen.find("\r\nE6\r\n"), std::string::npos);
+}
+
+TEST_F(ZvemulScriptTest, WhatOneRunSetsTheNextRunFinds) {
+  const std::string profile = "--profile " + home_.root() + "/profile";
+  const std::string first =
+      R"({"put": "Color", "args": [3, 1], "value": 1193046})" "\n"
+      R"({"put": "DefaultFontSize", "value": 14})" "\n"
+      R"({"put": "MacroKey", "args": ["Shift+P"], "value": "PNR"})" "\n"
+      R"({"call": "HostEntry", "args": [1, "A10DECLHRJFK"]})" "\n"
+      R"({"call": "Resize", "args": [0]})" "\n";
+  ASSERT_EQ(Run(profile, first), 0);
+  const std::string second =
+      R"({"get": "Color", "args": [3, 1]})" "\n"
+      R"({"get": "DefaultFontSize"})" "\n"
+      R"({"get": "MacroKey", "args": ["Shift+P"]})" "\n"
+      R"({"agent": "view"})" "\n"
+      R"({"agent": "key", "key": "F5"})" "\n"
+      R"({"agent": "screen", "window": 0})" "\n"
+      R"({"agent": "key", "key": "P", "mods": ["shift"]})" "\n";
+  ASSERT_EQ(Run(profile, second), 0);
+  const std::vector<Json> replies = Replies();
+  ASSERT_EQ(replies.size(), 7u);
+  EXPECT_EQ(replies[0]["result"], 1193046);
+  EXPECT_EQ(replies[1]["result"], 14);
+  EXPECT_EQ(replies[2]["result"], "PNR");
+  EXPECT_EQ(replies[3]["result"]["layout"], 1);
+  EXPECT_THAT(replies[5]["result"]["text"].get<std::string>(), HasSubstr(">A10DECLHRJFK"));
+  EXPECT_THAT(replies[6]["events"].back()["args"][0].get<std::string>(),
+              ::testing::EndsWith("/Application Data/ZELVANTA/Personal Macros/PNR.zvm"));
+}
+
+TEST_F(ZvemulScriptTest, ASignalEndsTheRunAndTheSettingsAreWritten) {
+  const std::string folder = home_.root() + "/profile/Application Data/ZELVANTA";
+  for (const char* signal : {"TERM", "INT"}) {
+    std::filesystem::remove(folder + "/ZVEMUL.DAT");
+    // The driver waits for input that never comes until the signal arrives.
+    const std::string fifo = home_.root() + "/input";
+    std::filesystem::remove(fifo);
+    const std::string command = "mkfifo " + fifo + " && (" + kProgram + " --profile " + home_.root() +
+                                "/profile <" + fifo + " >/dev/null 2>&1 & pid=$!; exec 3>" + fifo +
+                                "; sleep 1; kill -" + signal + " $pid; wait $pid)";
+    const int status = std::system(command.c_str());
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << signal;
+    EXPECT_TRUE(std::filesystem::exists(folder + "/ZVEMUL.DAT")) << signal;
+  }
 }
 
 }  // namespace

@@ -2,10 +2,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
 #include <tuple>
 
+#include "platform/file_replacement.h"
 #include "tests/platform/scratch_space.h"
 
 namespace zv::platform {
@@ -26,7 +30,7 @@ std::vector<std::string> Names(const std::vector<FindData>& found) {
 TEST(PersistDirectory, LivesBelowTheHomeAndIsCreated) {
   ScratchHome home;
   const std::string dir = ResolvePersistDirectory();
-  EXPECT_EQ(dir, home.dir.str() + "\\Application Data\\ZELVANTA\\");
+  EXPECT_EQ(dir, home.dir.str() + "/Application Data/ZELVANTA/");
   EXPECT_TRUE(fs::is_directory(home.dir.path() / "Application Data" / "ZELVANTA"));
   EXPECT_EQ(NativePath(dir + "ZVEMUL.DAT"), home.dir.path() / "Application Data" / "ZELVANTA" / "ZVEMUL.DAT");
   // A second start finds it in place.
@@ -36,7 +40,7 @@ TEST(PersistDirectory, LivesBelowTheHomeAndIsCreated) {
 TEST(PersistDirectory, AMissingProfileIsNotCreated) {
   ScratchHome home;
   ScopedEnv gone("HOME", home.dir.str() + "/nobody");
-  EXPECT_EQ(ResolvePersistDirectory(), home.dir.str() + "/nobody\\Application Data\\ZELVANTA\\");
+  EXPECT_EQ(ResolvePersistDirectory(), home.dir.str() + "/nobody/Application Data/ZELVANTA/");
   EXPECT_FALSE(fs::exists(home.dir.path() / "nobody"));
 }
 
@@ -174,6 +178,45 @@ TEST_F(FolderTest, WholeFileReadsAreBoundedAndWritesCanKeepTheTail) {
   ASSERT_EQ(stat((root_ / "r.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_FALSE(ReplaceNativeFile(root_ / "no" / "r.txt", "x"));
+}
+
+TEST_F(FolderTest, ReplacingAFileKeepsItsTailAndNeverLeavesItHalfWritten) {
+  WriteText(root_ / "s.dat", "0123456789");
+  EXPECT_EQ(ReadFileHead(Logic("s.dat"), 4), "0123");
+  EXPECT_EQ(ReadFileHead(Logic("s.dat"), 100), "0123456789");
+  ASSERT_TRUE(WriteFileKeepingTail(Logic("s.dat"), "ab", 100));
+  EXPECT_EQ(ReadText(root_ / "s.dat"), "ab23456789");
+  ASSERT_TRUE(WriteFileKeepingTail(Logic("s.dat"), "ab", 5));  // the tail stops at the bound
+  EXPECT_EQ(ReadText(root_ / "s.dat"), "ab234");
+  ASSERT_TRUE(WriteFileKeepingTail(Logic("new.dat"), "xyz", 5));
+  EXPECT_EQ(ReadText(root_ / "new.dat"), "xyz");
+  EXPECT_FALSE(WriteFileKeepingTail(Logic("no\\s.dat"), "ab", 5));
+
+  // A writer that dies before the rename leaves the old file whole.
+  const pid_t child = fork();
+  if (child == 0) {
+    FileReplacement replacement;
+    _exit(replacement.Prepare(Logic("s.dat"), "NEW RECORD", 100) ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_EQ(ReadText(root_ / "s.dat"), "ab234");
+  {
+    FileReplacement abandoned;
+    ASSERT_TRUE(abandoned.Prepare(Logic("s.dat"), "NEW RECORD", 100));
+  }
+  EXPECT_EQ(ReadText(root_ / "s.dat"), "ab234");
+
+  // A second writer waits for the first and builds on what it wrote.
+  FileReplacement first;
+  ASSERT_TRUE(first.Prepare(Logic("s.dat"), "1", 100));
+  std::thread second([&] { EXPECT_TRUE(WriteFileKeepingTail(Logic("s.dat"), "22", 100)); });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  EXPECT_EQ(ReadText(root_ / "s.dat"), "ab234");
+  ASSERT_TRUE(first.Commit());
+  second.join();
+  EXPECT_EQ(ReadText(root_ / "s.dat"), "22234");
 }
 
 }  // namespace

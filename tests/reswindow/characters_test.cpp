@@ -79,8 +79,8 @@ TEST_F(CharactersTest, ShiftLetterAndCtrlShiftLetterRunMacrosAndCtrlLettersWrite
   Call("SendKey", {S(0), S(0x11), S(3), S(1)});
   Type("c");
   EXPECT_EQ(Text(1), ">ABC");
-  const std::string personal = PersistDir() + "Personal Macros\\.zvm";  // no macro table: the empty macro
-  const std::string office = PersistDir() + "Office Macros\\.zvm";
+  const std::string personal = PersistDir() + "Personal Macros/.zvm";  // unbound keys: the empty macro
+  const std::string office = PersistDir() + "Office Macros/.zvm";
   std::vector<std::string> macros;
   for (const RecordedEvent& e : events.Named("DriveMacro")) macros.push_back(e.Text(0));
   EXPECT_EQ(macros, (std::vector<std::string>{personal, office, office, office, personal, office}));
