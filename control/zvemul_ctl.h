@@ -102,6 +102,18 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   void CreateSessionQueue(short sessions, const std::string& mappings);
   void AboutBox();
 
+  // ---- Keyboard mapping (keyboard/zvemul_keyboard.cpp) --------------------------------------
+  // TRUE whether or not the keyboard-mapping component could be created.
+  BOOL InitKeyboardMapping();
+  std::string GetKeyboardCode();
+  std::string GetKeyboardName(const std::string& layoutCode);
+  // The component's answer: TRUE as -1 when the mapping is in force.
+  BOOL LoadKeyboardMapping(const std::string& path);
+  // The loaded mapping's name; its short name goes to status bar part 4.
+  std::string GetCurrentKeyboardName();
+  std::string CurrentMappingLoaded();
+  std::string GetCurrentKeyboardCode();
+
   // ---- IResWindowHost: what the res windows call -------------------------------------------
   void FireHostResponse(short window, short type, const std::string& text) override;
   void FireInputReflectText(const std::string& text, short flags) override;
@@ -163,7 +175,7 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   void CopySelectionToClipboard(BOOL cut);
   void SetCurrentWindow(short window);
   void SwitchToWindow(short window);
-  void SetFonts(const std::string& name, int size);
+  void SetFonts(const std::string& name, int size) override;
 
  protected:
   ~CZVEmulCtrl() override;
@@ -212,6 +224,9 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
 
   // ---- Host traffic -------------------------------------------------------------------------
 
+  // GetCurrentKeyboardName and CurrentMappingLoaded, logging as `function`.
+  std::string CurrentKeyboardName(const char* function);
+
   void SetModifiedFlag();
   void SetStatusText(int part, const std::string& text);
   std::string InsertStateText() const { return m_insertOn ? "INS" : "OVR"; }
@@ -221,6 +236,9 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   bool m_modified = false;
 
   // Fields in the order of the control's definition.
+  // Never created as a window: the automation methods reach the
+  // keyboard-mapping component through its wrappers.
+  CResRichEdit m_keyboardWindow;
   CErrorLog m_errorLog;
   std::array<std::unique_ptr<CResRichEdit>, kWindowCount> m_resWindows;
   std::unique_ptr<CInputRecall> m_entryHistory;

@@ -114,8 +114,6 @@ void AddProperties(Builder& b, CZVEmulCtrl& c) {
 
 void AddMethods(Builder& b, CZVEmulCtrl& c) {
   const auto none = [](InvokeKind, Args) { return Variant(); };
-  const auto no_text = [](InvokeKind, Args) { return Bstr(""); };
-  const auto refused = [](InvokeKind, Args) { return Variant::Bool(FALSE); };
 
   b.Method(9, "HostEntry", AutoType::kBool, {P("Window", AutoType::kShort), P("Data", AutoType::kBstr)},
            [&c](InvokeKind, Args a) { return Variant::Bool(c.HostEntry(Short(a[0]), Text(a[1]))); });
@@ -164,15 +162,20 @@ void AddMethods(Builder& b, CZVEmulCtrl& c) {
     c.SetScriptStatusText(Text(a[0]));
     return Variant();
   });
-  // Keyboard mapping needs the outside keyboard-mapping component, which
-  // this control does not use: every call answers its failure value.
-  b.Method(25, "InitKeyboardMapping", AutoType::kBool, {}, refused);
-  b.Method(26, "GetKeyboardCode", AutoType::kBstr, {}, no_text);
-  b.Method(27, "GetKeyboardName", AutoType::kBstr, {P("KeyboardLayoutCode", AutoType::kBstr)}, no_text);
-  b.Method(28, "LoadKeyboardMapping", AutoType::kBool, {P("bstrMappingPath", AutoType::kBstr)}, refused);
-  b.Method(29, "GetCurrentKeyboardName", AutoType::kBstr, {}, no_text);
-  b.Method(30, "CurrentMappingLoaded", AutoType::kBstr, {}, no_text);
-  b.Method(31, "GetCurrentKeyboardCode", AutoType::kBstr, {}, no_text, std::nullopt);
+  b.Method(25, "InitKeyboardMapping", AutoType::kBool, {},
+           [&c](InvokeKind, Args) { return Variant::Bool(c.InitKeyboardMapping()); });
+  b.Method(26, "GetKeyboardCode", AutoType::kBstr, {}, [&c](InvokeKind, Args) { return Bstr(c.GetKeyboardCode()); });
+  b.Method(27, "GetKeyboardName", AutoType::kBstr, {P("KeyboardLayoutCode", AutoType::kBstr)},
+           [&c](InvokeKind, Args a) { return Bstr(c.GetKeyboardName(Text(a[0]))); });
+  b.Method(28, "LoadKeyboardMapping", AutoType::kBool, {P("bstrMappingPath", AutoType::kBstr)},
+           [&c](InvokeKind, Args a) { return Variant::Bool(c.LoadKeyboardMapping(Text(a[0]))); });
+  b.Method(29, "GetCurrentKeyboardName", AutoType::kBstr, {},
+           [&c](InvokeKind, Args) { return Bstr(c.GetCurrentKeyboardName()); });
+  b.Method(30, "CurrentMappingLoaded", AutoType::kBstr, {},
+           [&c](InvokeKind, Args) { return Bstr(c.CurrentMappingLoaded()); });
+  b.Method(
+      31, "GetCurrentKeyboardCode", AutoType::kBstr, {},
+      [&c](InvokeKind, Args) { return Bstr(c.GetCurrentKeyboardCode()); }, std::nullopt);
   b.Method(
       kCreateSessionQueueId, "CreateSessionQueue", AutoType::kVoid,
       {P("nSessions", AutoType::kShort), P("szSessionMappings", AutoType::kBstr)},

@@ -168,6 +168,15 @@ ComPtr<IClassFactory> MakeClassFactory(CreateFunction create);
 using GetClassObjectFunction = HRESULT (*)(const CLSID* clsid, const IID* iid, void** object);
 inline constexpr char kGetClassObjectSymbol[] = "zv_get_class_object";
 
+// The registration entries of a component library, which the registration
+// tool calls: the first writes the library's classes into the current
+// registry store with `library` (a logic path; null: the library's own path)
+// as their server, the second removes them.
+using RegisterServerFunction = HRESULT (*)(const char* library);
+using UnregisterServerFunction = HRESULT (*)();
+inline constexpr char kRegisterServerSymbol[] = "zv_register_server";
+inline constexpr char kUnregisterServerSymbol[] = "zv_unregister_server";
+
 class ObjectRegistry {
  public:
   // Reads class registrations from `store`, or from CurrentRegistryStore()

@@ -259,14 +259,14 @@ void CResRichEdit::RememberSelection() {
 
 void CResRichEdit::RestoreSelection() { SetSel(m_nSelStart, m_nSelEnd); }
 
-int CResRichEdit::SelectionPointSize() const {
+int CResRichEdit::GetFontSize() const {
   CHARFORMAT2A format;
   engine().GetSelectionCharFormat(format);
   return format.yHeight / 20;
 }
 
 LONG CResRichEdit::GetLineHeight() const {
-  const auto height = static_cast<LONG>(std::ceil(SelectionPointSize() * 20 / kTwipsPerPixel));
+  const auto height = static_cast<LONG>(std::ceil(GetFontSize() * 20 / kTwipsPerPixel));
   return std::max<LONG>(height, 1);
 }
 
@@ -358,7 +358,7 @@ void CResRichEdit::RefreshCaret(int /*site*/, BOOL onlyIfFocused) {
   CatchAll([&] {
     if (onlyIfFocused && platform::GetFocus() != handle()) return;
     platform::HideCaret(handle());
-    const int height = static_cast<int>(SelectionPointSize() * kCaretHeightPerPoint);
+    const int height = static_cast<int>(GetFontSize() * kCaretHeightPerPoint);
     platform::CreateCaret(handle(), kCaretWidth, height);
     platform::ShowCaret(handle());
     RememberSelection();
@@ -488,12 +488,6 @@ void CResRichEdit::UpdateGEntryFlag(const std::string& entry) {
   }
 }
 
-bool CResRichEdit::RunLocalCommand(const std::string& /*entry*/) {
-  // HELP, VER, COLON, FONT and FONTSIZE are not among this window's
-  // commands: every entry goes to the host.
-  return false;
-}
-
 void CResRichEdit::ResetCharacterInput() {
   m_bGEntry = 0;
   m_bFirstRowEnd = 1;
@@ -525,7 +519,7 @@ BOOL CResRichEdit::DispatchEntry(std::string& text, CResRichEdit* source) {
     }
     AddEntryToHistory(text);
     UpdateGEntryFlag(text);
-    if (RunLocalCommand(text)) return FALSE;
+    if (LocalCommand(text)) return FALSE;
     m_pCtrl->OfferEntry(text, m_nWindow, source == this);
     RefreshCaret(0, TRUE);
     return TRUE;

@@ -14,6 +14,7 @@
 #include <string_view>
 
 #include "diagnostics/error_log.h"
+#include "platform/bstr.h"
 #include "platform/win_types.h"
 #include "reswindow/res_window_host.h"
 #include "reswindow/rich_edit20_ctrl.h"
@@ -102,6 +103,15 @@ class CResRichEdit : public CRichEdit20Ctrl {
   // Pastes the clipboard's text at the caret, upper case, in the row.
   void PasteFromClipboard();
 
+  // Face name and point size of the current selection.
+  std::string GetFontName() const;
+  int GetFontSize() const;
+
+  // Answers an entry that starts with the local-command mark 0xDF (VER,
+  // COLON, FONTSIZE, FONT, HELP); non-zero when it was one, 0 when the
+  // entry is for the host.
+  BOOL LocalCommand(const std::string& entry);
+
   // The selection restored when the window gets the focus.
   void RememberSelection();
   void RestoreSelection();
@@ -122,8 +132,20 @@ class CResRichEdit : public CRichEdit20Ctrl {
   // WM_DEADCHAR and WM_SYSDEADCHAR.
   void OnDeadChar(UINT nChar, UINT nRepCnt, UINT nFlags);
 
-  // Creates the keyboard-mapping component; its failure code when it cannot.
+  // ---- Keyboard mapping (keyboard/res_rich_keyboard.cpp) ------------------------------------
+  // Creates the process's keyboard-mapping component when it is missing;
+  // its failure code when it cannot. The caller logs the failure.
   HRESULT InitalizeKeyboardMapping();
+  // The component's calls. Each returns the component's HRESULT and logs a
+  // failure; out-strings go to the caller, who frees them (none on failure).
+  // The first three create the component when it is missing.
+  HRESULT Internal_GetKeyboardCode(BSTR* code);
+  HRESULT Internal_GetKeyboardName(BSTR code, BSTR* name);
+  // `loaded`: the component's answer widened with its sign (TRUE is -1).
+  HRESULT Internal_LoadKeyboardMapping(BSTR path, LONG* loaded);
+  HRESULT Internal_GetLoadedMappingShortName(BSTR* name);
+  HRESULT Internal_GetLoadedMappingName(BSTR* name);
+  HRESULT Internal_GetCurrentKeyboardCode(BSTR* code);
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wparam, LPARAM lparam) override;
@@ -173,6 +195,10 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void RunMacroKey(const std::string& keyName, const std::string& folder, UINT ch, int flags);
   // Writes a substituted text ("4P", "4PLF", "4PLFB") over `room` opened blanks.
   void WriteSubstitutedText(std::string_view text, int room, int modifiers);
+  // The keyboard-mapping component's step for a typed character (`received`
+  // as delivered): false when the character is finished with; else `code`
+  // and `keyData` are what is to be written.
+  bool MapTypedKey(UINT received, int modifiers, int room, UINT& code, UINT& keyData);
   // Gives the engine the character (`code` below 0x80, else the message as
   // received) and reflects it.
   void WriteCharacter(UINT code, UINT nChar, UINT nRepCnt, UINT keyData, UINT nFlags);
@@ -197,8 +223,6 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void AddEntryToHistory(const std::string& entry);
   void AddSubmittedEntryToHistory(const std::string& entry);
   void UpdateGEntryFlag(const std::string& entry);
-  // The local commands; true when the entry was one of them.
-  bool RunLocalCommand(const std::string& entry);
   // The character-input flags back to their start values.
   void ResetCharacterInput();
   // The character after the caret of the current selection; '\0' at the end.
@@ -220,7 +244,6 @@ class CResRichEdit : public CRichEdit20Ctrl {
   LONG GetLastVisibleLine();
   // Line height in pixels of the selection's point size.
   LONG GetLineHeight() const;
-  int SelectionPointSize() const;
   void SetRedraw(bool on);
   // Current window of its frame (either frame's in the two-frame layout).
   bool IsFrameCurrent() const;

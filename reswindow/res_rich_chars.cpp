@@ -1,7 +1,8 @@
 // Typed characters in a res window: dead keys, upper case, insert and
 // overtype at the 64-column row, macro keys typed as characters, the
-// characters the host keyboard has instead of some keys, and the reflection
-// of every written character to the container.
+// characters the host keyboard has instead of some keys, the keyboard-mapping
+// component's translation, and the reflection of every written character to
+// the container.
 #include <algorithm>
 #include <cctype>
 
@@ -59,11 +60,6 @@ std::string ReadBack(const platform::TextEngine& text, LONG start, LONG count) {
 
 }  // namespace
 
-HRESULT CResRichEdit::InitalizeKeyboardMapping() {
-  // No keyboard-mapping component is registered with this control.
-  return REGDB_E_CLASSNOTREG;
-}
-
 void CResRichEdit::OnDeadChar(UINT nChar, UINT /*nRepCnt*/, UINT /*nFlags*/) {
   CatchAll([&] {
     // The accent is written as typed; the key after it is watched.
@@ -97,6 +93,8 @@ void CResRichEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     if (nChar == '\b' || nChar == '\r') return;
     UINT code = ComposeAfterDeadKey(nChar);
     if (code == 0) return;
+    // The keyboard-mapping component sees the character as delivered.
+    const UINT received = code;
     ApplyInputFormat();
     const int modifiers = ModifierMask();
     const bool ctrl = (modifiers & kCtrl) != 0;
@@ -176,6 +174,7 @@ void CResRichEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
       RewrapInput(std::string());
       return;
     }
+    if (!MapTypedKey(received, modifiers, room, code, key_data) || code == 0) return;
     WriteCharacter(code, nChar, nRepCnt, key_data, nFlags);
   });
 }

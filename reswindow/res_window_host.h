@@ -83,6 +83,9 @@ class IResWindowHost {
   // The macro bound to a key name such as "Shift+B"; empty when unbound.
   virtual std::string LookupMacroKey(const std::string& keyName) const = 0;
   virtual void SetKeyboardName(const std::string& name) = 0;
+  // The face and point size of every res window (the local commands FONT
+  // and FONTSIZE).
+  virtual void SetFonts(const std::string& name, int size) = 0;
 
  protected:
   ~IResWindowHost() = default;

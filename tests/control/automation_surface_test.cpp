@@ -161,13 +161,27 @@ TEST_F(AutomationSurfaceTest, ArgumentsAreCheckedAndConverted) {
 
 TEST_F(AutomationSurfaceTest, MembersWithoutTheirSubsystemAnswerTheirFailureValues) {
   Create();
-  EXPECT_EQ(Call("InitKeyboardMapping").value, B(FALSE));
-  EXPECT_EQ(Call("LoadKeyboardMapping", {T("/tmp/map.xml")}).value, B(FALSE));
-  for (const char* name : {"GetKeyboardCode", "GetCurrentKeyboardName", "CurrentMappingLoaded",
-                           "GetCurrentKeyboardCode"}) {
-    EXPECT_EQ(CallText(name), "") << name;
-  }
+  // No keyboard-mapping component is registered: each method logs its
+  // failure (the wrapper's too), and only InitKeyboardMapping says TRUE.
+  EXPECT_EQ(Call("InitKeyboardMapping").value, B(TRUE));
+  EXPECT_EQ(Call("LoadKeyboardMapping", {T("/tmp/de.kbm")}).value, B(FALSE));
   EXPECT_EQ(CallText("GetKeyboardName", {T("00000409")}), "");
+  EXPECT_EQ(CallText("CurrentMappingLoaded"), "");
+  EXPECT_EQ(CallText("GetCurrentKeyboardCode"), "");
+  EXPECT_EQ(control->View().status_bar.parts[4], "");
+  const std::string no_object = "Error in Initializing Keyboard Mapping Object @ ";
+  EXPECT_EQ(Logged(), (std::vector<std::string>{
+                          no_object + "CZVEmulCtrl::InitKeyboardMapping",
+                          no_object + "CResRichEdit::Internal_LoadKeyboardMapping",
+                          "Error in loading the mapping @ CZVEmulCtrl::LoadKeyboardMapping",
+                          no_object + "CResRichEdit::Internal_GetKeyboardName",
+                          "Error retrieving the keyboard name @ CZVEmulCtrl::GetKeyboardName",
+                          no_object + "CResRichEdit::Internal_GetKeyboardCode",
+                          "Error retrieving the keyboard layout code. @ CZVEmulCtrl::CurrentMappingLoaded",
+                          "Error Retrieving Current Keyboard Code @ CResRichEdit::Internal_GetCurrentKeyboardCode",
+                          "Error retrieving the Loaded short Keyboard name @ "
+                          "CResRichEdit::Internal_GetCurrentKeyboardCode",
+                      }));
 
   EXPECT_TRUE(Call("PrintSetUp").ok());
   EXPECT_TRUE(boxes->boxes().empty());

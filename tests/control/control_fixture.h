@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "control/zvemul_surface.h"
+#include "diagnostics/error_log_reader.h"
 #include "platform/clocks.h"
 #include "platform/code_page.h"
 #include "platform/desktop.h"
@@ -172,6 +173,19 @@ class ControlTest : public ::testing::Test {
   std::vector<std::string> BoxTexts() const {
     std::vector<std::string> out;
     for (const auto& box : boxes->boxes()) out.push_back(box.text);
+    return out;
+  }
+
+  // Each record of the error log as "message @ function".
+  std::vector<std::string> Logged() {
+    ErrorLogReader reader;
+    std::vector<std::string> out;
+    if (reader.Load(home.dir.str() + "/state/logfile.log") != ErrorLogReader::LoadResult::kOk) return out;
+    for (const ErrorLogRecord& r : reader.Records().records) {
+      const std::size_t func = r.text.find(" func=") + 6;
+      out.push_back(r.text.substr(0, r.text.find("<location")) + " @ " +
+                    r.text.substr(func, r.text.find(' ', func) - func));
+    }
     return out;
   }
 

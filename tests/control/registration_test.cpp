@@ -10,6 +10,7 @@ namespace {
 
 constexpr char kProgram[] = ZV_BINARY_DIR "/apps/zvemul-register/zvemul-register";
 constexpr char kClassKey[] = "CLSID\\{5436D95A-3783-46E4-B78B-E3911AE297A2}";
+constexpr char kKeyboardMapperKey[] = "CLSID\\{7CFB131A-27DE-4E1B-91DF-2FEC33F7B165}";
 constexpr char kScriptableKey[] = "Component Categories\\{7DD95801-9882-11CF-9FA9-00AA006C42C4}";
 constexpr char kInitializableKey[] = "Component Categories\\{7DD95802-9882-11CF-9FA9-00AA006C42C4}";
 
@@ -71,12 +72,18 @@ TEST_F(RegistrationTest, TheRegistrationCommandWritesAndRemovesTheKeys) {
     EXPECT_EQ(store.GetString(HKEY_CLASSES_ROOT, "ZVEMUL.ZVEmulCtrl.1\\CLSID", ""),
               "{5436D95A-3783-46E4-B78B-E3911AE297A2}");
     EXPECT_TRUE(store.KeyExists(HKEY_CLASSES_ROOT, kInitializableKey));
+    // And every outside component built with the tool, by its own library.
+    EXPECT_TRUE(store.GetString(HKEY_CLASSES_ROOT, std::string(kKeyboardMapperKey) + "\\InprocServer32", "")
+                    .value_or("")
+                    .ends_with("/libzvkeymap.so"));
   }
   ASSERT_EQ(std::system((std::string(kProgram) + " --unregister --registry " + file.string() + " > /dev/null").c_str()),
             0);
   platform::RegistryStore store(file);
   EXPECT_FALSE(store.KeyExists(HKEY_CLASSES_ROOT, kClassKey));
   EXPECT_FALSE(store.KeyExists(HKEY_CLASSES_ROOT, "ZVEMUL.ZVEmulPropPage.1"));
+  EXPECT_FALSE(store.KeyExists(HKEY_CLASSES_ROOT, kKeyboardMapperKey));
+  EXPECT_FALSE(store.KeyExists(HKEY_CLASSES_ROOT, "ZVKeyMap.KeyboardMapper.1"));
 }
 
 TEST_F(RegistrationTest, PersistentPropertiesRoundTripWithTheirDefaults) {
