@@ -76,8 +76,7 @@ void KeyInput::KeyEvent(UINT vk, bool up, HWND target) {
 
   const HWND hwnd = target != 0 ? target : desktop_.focus();
   const UINT message = up ? (system ? WM_SYSKEYUP : WM_KEYUP) : (system ? WM_SYSKEYDOWN : WM_KEYDOWN);
-  Deliver(hwnd, message, key, lparam);
-  if (!up) Translate(vk, system, lparam, hwnd);
+  if (Deliver(hwnd, message, key, lparam) && !up) Translate(vk, system, lparam, hwnd);
 }
 
 void KeyInput::Translate(UINT vk, bool system, LPARAM lparam, HWND hwnd) {
@@ -105,8 +104,18 @@ void KeyInput::Translate(UINT vk, bool system, LPARAM lparam, HWND hwnd) {
   Deliver(hwnd, char_message, translation.character, lparam);
 }
 
-void KeyInput::Deliver(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+bool KeyInput::Deliver(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (desktop_.FromHandle(hwnd) == nullptr) return true;
+  MSG msg;
+  msg.hwnd = hwnd;
+  msg.message = message;
+  msg.wParam = wparam;
+  msg.lParam = lparam;
+  msg.time = desktop_.clock().TickCount();
+  if (desktop_.PreTranslateMessage(msg)) return false;
+  // The pre-translation may have destroyed the window.
   if (Window* window = desktop_.FromHandle(hwnd)) window->SendMessage(message, wparam, lparam);
+  return true;
 }
 
 void KeyInput::Type(std::string_view text, HWND target) {

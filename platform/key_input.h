@@ -48,7 +48,10 @@ class KeyInput {
   // bits 30 and 31 on every key-up. Insert is therefore 0x01520001 down and
   // 0xC1520001 up (the control's own start-up Insert uses 0x00340001).
   // Messages go to `target`, or with 0 to the focus window at the time of
-  // each message; with neither, only the keyboard state changes.
+  // each message; with neither, only the keyboard state changes. Each is
+  // first offered to the pre-translation of its window and the window's
+  // ancestors (Window::PreTranslate); a key-down taken there makes no
+  // character.
   void Press(UINT vk, KeyModifiers modifiers = {}, HWND target = 0);
 
   // Types text, one key press per character with the key and Shift that make
@@ -64,7 +67,8 @@ class KeyInput {
  private:
   void KeyEvent(UINT vk, bool up, HWND target);
   void Translate(UINT vk, bool system, LPARAM lparam, HWND hwnd);
-  void Deliver(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
+  // False when the message loop's pre-translation took the message.
+  bool Deliver(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam);
 
   Desktop& desktop_;
   KeyboardLayout layout_ = KeyboardLayout::kUnitedStates;

@@ -91,6 +91,12 @@ class Window {
   bool needs_drawing() const { return needs_drawing_; }
   bool redraw_enabled() const { return redraw_; }
 
+  // The message loop's pre-translation: a key or character message for
+  // this window or one of its descendants, offered before it is delivered.
+  // True when handled: the message is not delivered, and a key-down makes
+  // no character.
+  virtual bool PreTranslate(const MSG& /*msg*/) { return false; }
+
  protected:
   // A class's message handler; the default hands everything to
   // DefWindowProc.
