@@ -87,6 +87,9 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   // The layout toggle: 0 toggles, 1 and 2 toggle with that frame active, 3
   // asks for two frames and 4 for one.
   void Resize(short nFrame);
+  // The printer-setup dialog; the choice is kept as the application's
+  // printer settings, which every print starts from.
+  void PrintSetUp();
   void HideWindow(short window, BOOL clearData, BOOL minimize);
   short OpenWindow(short window);
   void RenameWindow(short window, const std::optional<std::string>& name);
@@ -105,7 +108,7 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
                         short flags) override;
   void FireDriveMacro(const std::string& text) override;
   void FireUSMGRequest() override;
-  int ShowMessage(const std::string& text) override;
+  int ShowMessage(const std::string& text, UINT type = MB_OK) override;
   void OfferEntry(const std::string& text, short window, bool typedHere) override;
   // Submits the current window's entry in the other frame's window.
   void CopyEntryToOtherFrame() override;
@@ -116,7 +119,13 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   void MarkEntryForWindow(short n) override;
   // The control's message pre-translation: a key message for the control's
   // window, offered to the container's accelerators. TRUE when handled.
+  // The control's message pre-translation: its own keys (Ctrl+P prints the
+  // current window), then a key message for the control's window offered to
+  // the container's accelerators. TRUE when handled.
   BOOL PreTranslateMessage(const MSG& msg) override;
+  // The message loop's pre-translation of the keys of the control's
+  // windows: the control's own keys only.
+  bool PreTranslate(const MSG& msg) override;
   int RequestsInFlight() override;
   void EmptyCurrentQueue() override;
   int CurrentQueueSession() const override;
@@ -205,6 +214,10 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   int CurrentWindowIndex() const;
   // The res window a Window argument names (0: the current one); null when refused.
   CResRichEdit* AddressedWindow(short window) const;
+
+  // Ctrl+P (Ctrl down, Shift up) going down: reflected, then the current
+  // window prints. True when the message was that key.
+  bool TranslateControlKey(const MSG& msg);
 
   // ---- Host traffic -------------------------------------------------------------------------
   RequestQueue QueueOfCurrentWindow();
