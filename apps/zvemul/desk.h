@@ -15,6 +15,7 @@
 #include "apps/zvemul/desk_options.h"
 #include "apps/zvemul/geometry.h"
 #include "apps/zvemul/key_decoder.h"
+#include "apps/zvemul/print_dialog.h"
 #include "apps/zvemul/session_map.h"
 #include "apps/zvemul/terminal.h"
 #include "apps/zvemul/view_painter.h"
@@ -56,7 +57,8 @@ class Desk final : private platform::EventSink {
 
   DeskOptions options_;
   Terminal& terminal_;
-  CursesMessageBoxes* boxes_ = nullptr;  // owned by desktop_
+  CursesMessageBoxes* boxes_ = nullptr;          // owned by desktop_
+  CursesPrintDialogs* print_dialogs_ = nullptr;  // owned by desktop_
   platform::Desktop desktop_;
   platform::DesktopScope scope_;
   platform::ComPtr<IZVEmulControl> control_;

@@ -10,7 +10,7 @@ namespace zv::desk {
 namespace {
 
 // Windows-1252, as the grid takes it ("\xDF" is the sharp s).
-constexpr std::array<std::string_view, 20> kHelp{
+constexpr std::array<std::string_view, 21> kHelp{
     "ZVEmul desk: the keys",
     "",
     "Enter            send the entry after the \">\"",
@@ -22,6 +22,7 @@ constexpr std::array<std::string_view, 20> kHelp{
     "Alt+1 .. Alt+0   send the entry to window 1 .. 10",
     "Alt+Enter        a new line inside the entry",
     "Insert           insert or overtype",
+    "Ctrl+P           print; the printer PDF writes ~/zvemul-prints/*.pdf",
     "\xDF                the mark of a local command (\xDF" "VER)",
     "Alt+Shift+letter the macro key Shift+letter",
     "Alt+Ctrl+letter  the macro key Ctrl+Shift+letter",

@@ -40,6 +40,28 @@ std::string ButtonLabel(int answer) {
   }
 }
 
+void PaintDialogBox(CellGrid& grid, int top, int left, int width, int height, std::string_view caption) {
+  const Style box = kBarStyle;
+  for (int r = 0; r < height; ++r) grid.Fill(top + r, left, width, box);
+  for (int c = 1; c < width - 1; ++c) {
+    grid.Set(top, left + c, Cell{U'\u2500', box});
+    grid.Set(top + height - 1, left + c, Cell{U'\u2500', box});
+  }
+  for (int r = 1; r < height - 1; ++r) {
+    grid.Set(top + r, left, Cell{U'\u2502', box});
+    grid.Set(top + r, left + width - 1, Cell{U'\u2502', box});
+  }
+  grid.Set(top, left, Cell{U'\u250C', box});
+  grid.Set(top, left + width - 1, Cell{U'\u2510', box});
+  grid.Set(top + height - 1, left, Cell{U'\u2514', box});
+  grid.Set(top + height - 1, left + width - 1, Cell{U'\u2518', box});
+  if (!caption.empty()) {
+    Style title = box;
+    title.attributes |= kBold;
+    grid.Put(top, left + 2, " " + std::string(caption) + " ", title, width - 4);
+  }
+}
+
 MessageDialog::MessageDialog(std::string text, std::string caption, UINT type)
     : text_(std::move(text)), caption_(std::move(caption)) {
   switch (type & MB_TYPEMASK) {
@@ -123,24 +145,7 @@ void MessageDialog::Paint(CellGrid& grid) {
   const int left = std::max(0, (grid.columns() - width) / 2);
 
   const Style box = kBarStyle;
-  for (int r = 0; r < height; ++r) grid.Fill(top + r, left, width, box);
-  for (int c = 1; c < width - 1; ++c) {
-    grid.Set(top, left + c, Cell{U'\u2500', box});
-    grid.Set(top + height - 1, left + c, Cell{U'\u2500', box});
-  }
-  for (int r = 1; r < height - 1; ++r) {
-    grid.Set(top + r, left, Cell{U'\u2502', box});
-    grid.Set(top + r, left + width - 1, Cell{U'\u2502', box});
-  }
-  grid.Set(top, left, Cell{U'\u250C', box});
-  grid.Set(top, left + width - 1, Cell{U'\u2510', box});
-  grid.Set(top + height - 1, left, Cell{U'\u2514', box});
-  grid.Set(top + height - 1, left + width - 1, Cell{U'\u2518', box});
-  if (!caption_.empty()) {
-    Style title = box;
-    title.attributes |= kBold;
-    grid.Put(top, left + 2, " " + caption_ + " ", title, width - 4);
-  }
+  PaintDialogBox(grid, top, left, width, height, caption_);
   for (std::size_t i = 0; i < lines.size() && top + 2 + static_cast<int>(i) < top + height - 3; ++i) {
     grid.Put(top + 2 + static_cast<int>(i), left + 2, lines[i], box, inner);
   }
