@@ -307,8 +307,21 @@ void CZVEmulCtrl::FireUSMGRequest() { m_dispatch.Fire(kEventUSMGRequest, {}); }
 
 // ---- Keys and macros ------------------------------------------------------------------------------
 
+bool CZVEmulCtrl::TranslateControlKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != 'P') return false;
+  const platform::KeyboardState& keys = platform::CurrentDesktop().keyboard_state();
+  if (!keys.IsDown(VK_CONTROL) || keys.IsDown(VK_SHIFT)) return false;
+  constexpr short kReflectCtrl = 1;
+  constexpr short kReflectAlt = 4;
+  const short flags = static_cast<short>(kReflectCtrl | (keys.IsDown(VK_MENU) ? kReflectAlt : 0));
+  FireInputReflect(GetCurrentWindow(), 2, 'P', std::nullopt, flags);
+  if (CResRichEdit* window = CurrentResWindow()) window->Print();
+  return true;
+}
+
 bool CZVEmulCtrl::PreTranslateMessage(const MSG& msg) {
   return CatchAll(false, [&] {
+    if (TranslateControlKey(msg)) return true;
     const platform::KeyboardState& keys = platform::CurrentDesktop().keyboard_state();
     // Ctrl+Shift+A and Ctrl+Shift+C are office macro keys, caught before a
     // res window's engine takes them for select-all and copy.
@@ -347,8 +360,18 @@ void CZVEmulCtrl::SetKeyboardName(const std::string& name) {
   SetStatusText(4, name);
 }
 
-int CZVEmulCtrl::ShowMessage(const std::string& text) {
-  return platform::MessageBox(handle(), text, kMessageCaption, MB_OK);
+int CZVEmulCtrl::ShowMessage(const std::string& text, UINT type) {
+  return platform::MessageBox(handle(), text, kMessageCaption, type);
+}
+
+void CZVEmulCtrl::PrintSetUp() {
+  CatchAll([&] {
+    platform::PrintDialogData dialog;
+    dialog.flags =
+        PD_PRINTSETUP | PD_ALLPAGES | PD_USEDEVMODECOPIES | PD_NOPAGENUMS | PD_HIDEPRINTTOFILE | PD_NOSELECTION;
+    platform::GetPrinterDeviceDefaults(dialog.settings);
+    if (platform::PrintDlg(handle(), dialog) == IDOK) platform::SetPrinterDeviceDefaults(dialog.settings);
+  });
 }
 
 void CZVEmulCtrl::AboutBox() {

@@ -92,6 +92,9 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   // The layout toggle: 0 toggles, 1 and 2 toggle with that frame active, 3
   // asks for two frames and 4 for one.
   void Resize(short nFrame);
+  // The printer-setup dialog; the choice is kept as the application's
+  // printer settings, which every print starts from.
+  void PrintSetUp();
   void HideWindow(short window, BOOL clearData, BOOL minimize);
   short OpenWindow(short window);
   void RenameWindow(short window, const std::optional<std::string>& name);
@@ -122,7 +125,7 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
                         short flags) override;
   void FireDriveMacro(const std::string& text) override;
   void FireUSMGRequest() override;
-  int ShowMessage(const std::string& text) override;
+  int ShowMessage(const std::string& text, UINT type = MB_OK) override;
   void OfferEntry(const std::string& text, short window, bool typedHere) override;
   // Submits the current window's entry in the other frame's window.
   void CopyEntryToOtherFrame() override;
@@ -132,9 +135,10 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   // frame's current window).
   void MarkEntryForWindow(short n) override;
   // The control's message pre-translation, of the keys on their way to its
-  // windows and of those a res window hands to it: the office macro keys
-  // Ctrl+Shift+A and Ctrl+Shift+C, then the container's accelerators for a
-  // key handed to the control's own window. True when handled.
+  // windows and of those a res window hands to it: Ctrl+P prints the current
+  // window, the office macro keys Ctrl+Shift+A and Ctrl+Shift+C, then the
+  // container's accelerators for a key handed to the control's own window.
+  // True when handled.
   bool PreTranslateMessage(const MSG& msg) override;
   int RequestsInFlight() override;
   void EmptyCurrentQueue() override;
@@ -221,6 +225,10 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   int CurrentWindowIndex() const;
   // The res window a Window argument names (0: the current one); null when refused.
   CResRichEdit* AddressedWindow(short window) const;
+
+  // Ctrl+P (Ctrl down, Shift up) going down: reflected, then the current
+  // window prints. True when the message was that key.
+  bool TranslateControlKey(const MSG& msg);
 
   // ---- Host traffic -------------------------------------------------------------------------
 

@@ -114,6 +114,8 @@ void AddProperties(Builder& b, CZVEmulCtrl& c) {
 
 void AddMethods(Builder& b, CZVEmulCtrl& c) {
   const auto none = [](InvokeKind, Args) { return Variant(); };
+  const auto no_text = [](InvokeKind, Args) { return Bstr(""); };
+  const auto refused = [](InvokeKind, Args) { return Variant::Bool(FALSE); };
 
   b.Method(9, "HostEntry", AutoType::kBool, {P("Window", AutoType::kShort), P("Data", AutoType::kBstr)},
            [&c](InvokeKind, Args a) { return Variant::Bool(c.HostEntry(Short(a[0]), Text(a[1]))); });
@@ -137,8 +139,10 @@ void AddMethods(Builder& b, CZVEmulCtrl& c) {
     c.Resize(Short(a[0]));
     return Variant();
   });
-  // Printing is not part of this control: the call changes nothing.
-  b.Method(17, "PrintSetUp", AutoType::kVoid, {}, none);
+  b.Method(17, "PrintSetUp", AutoType::kVoid, {}, [&c](InvokeKind, Args) {
+    c.PrintSetUp();
+    return Variant();
+  });
   b.Method(18, "ReadScreen", AutoType::kBstr, {}, [&c](InvokeKind, Args) { return Bstr(c.ReadScreen()); });
   b.Method(19, "HideWindow", AutoType::kVoid,
            {P("Window", AutoType::kShort), P("ClearData", AutoType::kBool), P("Minimize", AutoType::kBool)},

@@ -7,6 +7,8 @@
 #include "platform/font_catalogs.h"
 #include "platform/in_process_clipboard.h"
 #include "platform/message_box_recorder.h"
+#include "platform/print_dialog_recorder.h"
+#include "platform/system_printers.h"
 #include "platform/window.h"
 
 namespace zv::platform {
@@ -22,6 +24,8 @@ Desktop::Desktop(DesktopServices services) : services_(std::move(services)) {
   if (!services_.clock) services_.clock = std::make_unique<ManualClock>();
   if (!services_.system_values) services_.system_values = std::make_unique<FixedSystemValues>();
   if (!services_.fonts) services_.fonts = std::make_unique<FixedFontCatalog>();
+  if (!services_.print_dialogs) services_.print_dialogs = std::make_unique<PrintDialogRecorder>();
+  if (!services_.printers) services_.printers = std::make_unique<SystemPrinters>();
 }
 
 Desktop::~Desktop() {
@@ -44,6 +48,18 @@ Desktop::~Desktop() {
     }
   }
   if (g_current_desktop == this) g_current_desktop = nullptr;
+}
+
+HPRINTDC Desktop::AddPrinterDC(std::unique_ptr<PrinterDC> dc) {
+  if (!dc) return 0;
+  const HPRINTDC handle = next_printer_dc_++;
+  printer_dcs_.emplace(handle, std::move(dc));
+  return handle;
+}
+
+PrinterDC* Desktop::PrinterDCFromHandle(HPRINTDC handle) const {
+  auto it = printer_dcs_.find(handle);
+  return it != printer_dcs_.end() ? it->second.get() : nullptr;
 }
 
 Window* Desktop::FromHandle(HWND hwnd) const {
@@ -169,6 +185,31 @@ int MessageBox(HWND, std::string_view text, std::string_view caption, UINT type)
 }
 
 DWORD GetTickCount() { return CurrentDesktop().clock().TickCount(); }
+
+BOOL GetPrinterDeviceDefaults(PrinterSettings& settings) {
+  Desktop& desktop = CurrentDesktop();
+  std::optional<PrinterSettings>& defaults = desktop.printer_defaults();
+  if (!defaults) {
+    std::string printer = desktop.printers().DefaultPrinter();
+    if (printer.empty()) return FALSE;
+    defaults = PrinterSettings{std::move(printer), 1};
+  }
+  settings = *defaults;
+  return TRUE;
+}
+
+void SetPrinterDeviceDefaults(const PrinterSettings& settings) { CurrentDesktop().printer_defaults() = settings; }
+
+int PrintDlg(HWND owner, PrintDialogData& data) { return CurrentDesktop().print_dialogs().Show(owner, data); }
+
+HPRINTDC CreatePrinterDC(const PrinterSettings& settings) {
+  Desktop& desktop = CurrentDesktop();
+  return desktop.AddPrinterDC(desktop.printers().CreateDC(settings));
+}
+
+PrinterDC* PrinterDCFromHandle(HPRINTDC handle) { return CurrentDesktop().PrinterDCFromHandle(handle); }
+
+void DeletePrinterDC(HPRINTDC handle) { CurrentDesktop().DeletePrinterDC(handle); }
 
 LocalTime GetLocalTime() { return CurrentDesktop().clock().Now(); }
 

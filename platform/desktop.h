@@ -15,6 +15,7 @@
 #include "platform/caret.h"
 #include "platform/key_input.h"
 #include "platform/keyboard_state.h"
+#include "platform/printing.h"
 #include "platform/services.h"
 #include "platform/timer_queue.h"
 #include "platform/win_types.h"
@@ -25,14 +26,17 @@ class Window;
 
 // The services a container chooses. Any left empty gets the deterministic
 // one: a recording message box (answers the type's first button), an
-// in-process clipboard, a manual clock, the fixed system values and the
-// fixed font list.
+// in-process clipboard, a manual clock, the fixed system values, the
+// fixed font list, recorded print dialogs (answering OK) and the system's
+// printers (system_printers.h).
 struct DesktopServices {
   std::unique_ptr<MessageBoxService> message_boxes;
   std::unique_ptr<Clipboard> clipboard;
   std::unique_ptr<Clock> clock;
   std::unique_ptr<SystemValues> system_values;
   std::unique_ptr<FontCatalog> fonts;
+  std::unique_ptr<PrintDialogService> print_dialogs;
+  std::unique_ptr<PrinterService> printers;
 };
 
 enum class RedrawRequest {
@@ -54,6 +58,10 @@ class Desktop {
   Clock& clock() { return *services_.clock; }
   SystemValues& system_values() { return *services_.system_values; }
   FontCatalog& fonts() { return *services_.fonts; }
+  PrintDialogService& print_dialogs() { return *services_.print_dialogs; }
+  PrinterService& printers() { return *services_.printers; }
+  // The application's printer settings; none until first asked for.
+  std::optional<PrinterSettings>& printer_defaults() { return printer_defaults_; }
 
   KeyboardState& keyboard_state() { return keyboard_state_; }
   KeyInput& keys() { return keys_; }
@@ -83,6 +91,10 @@ class Desktop {
   // without timers.
   std::optional<DWORD> TimeToNextTimer();
 
+  HPRINTDC AddPrinterDC(std::unique_ptr<PrinterDC> dc);
+  PrinterDC* PrinterDCFromHandle(HPRINTDC handle) const;
+  void DeletePrinterDC(HPRINTDC handle) { printer_dcs_.erase(handle); }
+
   void SetRedrawListener(RedrawListener listener) { redraw_listener_ = std::move(listener); }
   // Sends WM_PAINT to every window that needs drawing.
   void PaintPending();
@@ -106,6 +118,9 @@ class Desktop {
   TimerQueue timers_;
   std::vector<HWND> needs_drawing_;
   RedrawListener redraw_listener_;
+  std::optional<PrinterSettings> printer_defaults_;
+  std::unordered_map<HPRINTDC, std::unique_ptr<PrinterDC>> printer_dcs_;
+  HPRINTDC next_printer_dc_ = 1;
 };
 
 // Makes a desktop current on this thread for its lifetime; scopes nest.

@@ -607,3 +607,55 @@ struct MSG {
 inline constexpr DWORD KEYMOD_SHIFT = 0x1;
 inline constexpr DWORD KEYMOD_CONTROL = 0x2;
 inline constexpr DWORD KEYMOD_ALT = 0x4;
+
+// ---- Printing -------------------------------------------------------------------------------------
+// Print dialog flags (PRINTDLG).
+inline constexpr DWORD PD_ALLPAGES = 0x00000000;
+inline constexpr DWORD PD_SELECTION = 0x00000001;
+inline constexpr DWORD PD_NOSELECTION = 0x00000004;
+inline constexpr DWORD PD_NOPAGENUMS = 0x00000008;
+inline constexpr DWORD PD_PRINTSETUP = 0x00000040;
+inline constexpr DWORD PD_RETURNDC = 0x00000100;
+inline constexpr DWORD PD_USEDEVMODECOPIES = 0x00040000;
+inline constexpr DWORD PD_HIDEPRINTTOFILE = 0x00100000;
+
+// GetDeviceCaps indexes.
+inline constexpr int HORZRES = 8;
+inline constexpr int VERTRES = 10;
+inline constexpr int LOGPIXELSX = 88;
+inline constexpr int LOGPIXELSY = 90;
+
+// The failure answer of StartDoc, StartPage, EndPage and EndDoc.
+inline constexpr int SP_ERROR = -1;
+
+struct TEXTMETRICA {
+  LONG tmHeight = 0;
+  LONG tmAscent = 0;
+  LONG tmDescent = 0;
+  LONG tmInternalLeading = 0;
+  LONG tmExternalLeading = 0;
+  LONG tmAveCharWidth = 0;
+  LONG tmMaxCharWidth = 0;
+  LONG tmWeight = 0;
+  LONG tmOverhang = 0;
+  LONG tmDigitizedAspectX = 0;
+  LONG tmDigitizedAspectY = 0;
+  BYTE tmFirstChar = 0;
+  BYTE tmLastChar = 0;
+  BYTE tmDefaultChar = 0;
+  BYTE tmBreakChar = 0;
+  BYTE tmItalic = 0;
+  BYTE tmUnderlined = 0;
+  BYTE tmStruckOut = 0;
+  BYTE tmPitchAndFamily = 0;
+  BYTE tmCharSet = 0;
+};
+
+// A print job's description for StartDoc; cbSize is 20 in the 32-bit layout.
+struct DOCINFOA {
+  int cbSize = 0;
+  const char* lpszDocName = nullptr;
+  const char* lpszOutput = nullptr;
+  const char* lpszDatatype = nullptr;
+  DWORD fwType = 0;
+};

@@ -100,6 +100,11 @@ class CResRichEdit : public CRichEdit20Ctrl {
   // F5: the next older entry of the history on a new SOM line.
   void RecallEntry();
 
+  // Prints the window (res_rich_print.cpp): with a selection of more than
+  // one character its lines, across pages; otherwise one page from the
+  // first visible line to the end.
+  void Print();
+
   // Pastes the clipboard's text at the caret, upper case, in the row.
   void PasteFromClipboard();
 

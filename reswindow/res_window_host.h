@@ -25,8 +25,8 @@ class IResWindowHost {
                                 short flags) = 0;
   virtual void FireDriveMacro(const std::string& text) = 0;
   virtual void FireUSMGRequest() = 0;
-  // An OK message box with the control's caption.
-  virtual int ShowMessage(const std::string& text) = 0;
+  // A message box with the control's caption and the buttons of `type`.
+  virtual int ShowMessage(const std::string& text, UINT type = MB_OK) = 0;
 
   // ---- Entry routing ----------------------------------------------------------------------------
   // Offers an entry of window `window` (1..10) to the host. `typedHere`: the

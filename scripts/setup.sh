@@ -7,7 +7,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libboost-regex-dev libpugixml-dev nlohmann-json3-dev libcli11-dev
-  libncurses-dev libfontconfig-dev libcairo2-dev
+  libncurses-dev libfontconfig-dev libcairo2-dev libcups2-dev poppler-utils
   fonts-liberation fontconfig
   tmux pandoc ccache
 )

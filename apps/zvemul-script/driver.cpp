@@ -205,8 +205,24 @@ Json Driver::MakeReply(const Json& request, Outcome outcome) {
   }
   reply["events"] = std::exchange(events_, Json::array());
   reply["messages"] = TakeMessages();
+  Json dialogs = TakeDialogs();
+  if (!dialogs.empty()) reply["dialogs"] = std::move(dialogs);
   if (!host_.empty()) reply["host"] = std::exchange(host_, Json::array());
   return reply;
+}
+
+Json Driver::TakeDialogs() {
+  Json dialogs = Json::array();
+  platform::PrintDialogRecorder& recorder = desktop_.print_dialogs();
+  for (const platform::PrintDialogRecorder::Dialog& dialog : recorder.dialogs()) {
+    dialogs.push_back({{"kind", dialog.setup ? "setup" : "print"},
+                       {"printer", dialog.settings.printer},
+                       {"selection", dialog.selection},
+                       {"copies", dialog.settings.copies},
+                       {"answer", AnswerName(dialog.answer)}});
+  }
+  recorder.Clear();
+  return dialogs;
 }
 
 Json Driver::TakeMessages() {
@@ -328,6 +344,7 @@ Driver::Outcome Driver::Agent(const Json& request) {
   if (name == "answer") return Answer(request);
   if (name == "click") return Click(request);
   if (name == "host") return Host(request);
+  if (name == "printer") return Printer(request);
   if (name == "view") {
     if (auto unknown = UnknownKey(request, {"agent"})) return Outcome::Fail(*unknown);
     Outcome outcome;
@@ -335,7 +352,8 @@ Driver::Outcome Driver::Agent(const Json& request) {
     return outcome;
   }
   return Outcome::Fail(
-      "\"agent\" must be one of \"type\", \"key\", \"click\", \"screen\", \"view\", \"tick\", \"answer\", \"host\"");
+      "\"agent\" must be one of \"type\", \"key\", \"click\", \"screen\", \"view\", \"tick\", \"answer\", "
+      "\"host\", \"printer\"");
 }
 
 Driver::Outcome Driver::Type(const Json& request) {
@@ -450,19 +468,36 @@ Driver::Outcome Driver::Answer(const Json& request) {
   const Json* with = request.contains("with") ? &request["with"] : nullptr;
   const std::string_view answer = with != nullptr && with->is_string() ? std::string_view(with->get_ref<const std::string&>()) : "";
   platform::MessageBoxRecorder& boxes = desktop_.boxes();
+  platform::PrintDialogRecorder& dialogs = desktop_.print_dialogs();
   if (answer == "default") {
     box_answer_.reset();
     boxes.ClearAnswer();
+    dialogs.ClearAnswer();
     return Outcome();
   }
   for (int id : {IDOK, IDCANCEL, IDYES, IDNO}) {
     if (answer == AnswerName(id)) {
       box_answer_ = id;
       boxes.SetAnswer(id);
+      // A print dialog has only OK and Cancel.
+      dialogs.SetAnswer(id == IDCANCEL || id == IDNO ? IDCANCEL : IDOK);
       return Outcome();
     }
   }
   return Outcome::Fail("\"with\" must be one of \"ok\", \"cancel\", \"yes\", \"no\", \"default\"");
+}
+
+Driver::Outcome Driver::Printer(const Json& request) {
+  if (auto unknown = UnknownKey(request, {"agent", "name"})) return Outcome::Fail(*unknown);
+  if (request.contains("name")) {
+    const Json& name = request["name"];
+    if (!name.is_string()) return Outcome::Fail("\"name\" must be a string");
+    desktop_.print_dialogs().ChoosePrinter(name.get<std::string>());
+  }
+  platform::PrinterService& printers = desktop_.desktop().printers();
+  Outcome outcome;
+  outcome.result = {{"printers", printers.PrinterNames()}, {"default", printers.DefaultPrinter()}};
+  return outcome;
 }
 
 Driver::Outcome Driver::Host(const Json& request) {

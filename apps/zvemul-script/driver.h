@@ -11,7 +11,8 @@
 //   {"agent": "screen", "window": N}        a window's text (0: current)
 //   {"agent": "view"}                       what a person sees
 //   {"agent": "tick", "ms": N}              the clock moves, timers run
-//   {"agent": "answer", "with": A}          answer of the boxes that follow
+//   {"agent": "answer", "with": A}          answer of the boxes and print dialogs that follow
+//   {"agent": "printer", "name": NAME}      the printers; NAME is what the next print dialog returns
 //   {"agent": "host", "hold": B, "answer": N}  a slow host: entries wait; N answered now
 // An "id" member of a request is echoed in its reply.
 #pragma once
@@ -100,11 +101,13 @@ class Driver final : private platform::EventSink {
   Outcome Screen(const Json& request);
   Outcome Tick(const Json& request);
   Outcome Answer(const Json& request);
+  Outcome Printer(const Json& request);
   Outcome Host(const Json& request);
   // Answers up to `limit` waiting entries, oldest first.
   void AnswerEntries(int limit = kMaxAnswersPerRequest);
   // Takes the events, boxes and host exchanges gathered since the last call.
   Json TakeMessages();
+  Json TakeDialogs();
   Json MakeReply(const Json& request, Outcome outcome);
 
   IZVEmulControl& control_;

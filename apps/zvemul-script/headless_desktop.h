@@ -1,11 +1,13 @@
 // The driver's desktop: the deterministic services (a manual clock that only
-// the script moves, message boxes that are recorded and answered) made
-// current on this thread for the desktop's lifetime.
+// the script moves, message boxes and print dialogs that are recorded and
+// answered) and the system's printers, made current on this thread for the
+// desktop's lifetime.
 #pragma once
 
 #include "platform/clocks.h"
 #include "platform/desktop.h"
 #include "platform/message_box_recorder.h"
+#include "platform/print_dialog_recorder.h"
 
 namespace zv::script {
 
@@ -18,11 +20,13 @@ class HeadlessDesktop {
   platform::Desktop& desktop() { return desktop_; }
   platform::ManualClock& clock() { return *clock_; }
   platform::MessageBoxRecorder& boxes() { return *boxes_; }
+  platform::PrintDialogRecorder& print_dialogs() { return *dialogs_; }
 
  private:
   // Owned by desktop_; declared first so that they are set before it is made.
   platform::ManualClock* clock_ = nullptr;
   platform::MessageBoxRecorder* boxes_ = nullptr;
+  platform::PrintDialogRecorder* dialogs_ = nullptr;
   platform::Desktop desktop_;
   platform::DesktopScope scope_;
 };

@@ -32,11 +32,15 @@ constexpr int kReflectedCtrl = 1;
 // Tries at fitting the client height to the terminal's rows.
 constexpr int kFitAttempts = 4;
 
-platform::DesktopServices MakeServices(Terminal& terminal, CursesMessageBoxes*& boxes) {
+platform::DesktopServices MakeServices(Terminal& terminal, CursesMessageBoxes*& boxes,
+                                       CursesPrintDialogs*& print_dialogs) {
   platform::DesktopServices services;
   auto message_boxes = std::make_unique<CursesMessageBoxes>(terminal);
   boxes = message_boxes.get();
   services.message_boxes = std::move(message_boxes);
+  auto dialogs = std::make_unique<CursesPrintDialogs>(terminal);
+  print_dialogs = dialogs.get();
+  services.print_dialogs = std::move(dialogs);
   services.clipboard = std::make_unique<platform::InProcessClipboard>();
   services.clock = std::make_unique<platform::SystemClock>();
   services.system_values = std::make_unique<platform::FixedSystemValues>();
@@ -104,7 +108,7 @@ bool UseProfile(const std::string& folder, std::ostream& err) {
 }  // namespace
 
 Desk::Desk(const DeskOptions& options, Terminal& terminal)
-    : options_(options), terminal_(terminal), desktop_(MakeServices(terminal, boxes_)), scope_(desktop_) {
+    : options_(options), terminal_(terminal), desktop_(MakeServices(terminal, boxes_, print_dialogs_)), scope_(desktop_) {
   desktop_.SetRedrawListener([this](HWND, platform::RedrawRequest) { dirty_ = true; });
 }
 
@@ -243,7 +247,7 @@ void Desk::Run() {
       Handle(DecodeInput(input));
       dirty_ = true;
     }
-    if (boxes_->quit_requested()) quit_ = true;
+    if (boxes_->quit_requested() || print_dialogs_->quit_requested()) quit_ = true;
     if (quit_) break;
     desktop_.RunTimers();
     DeliverAnswers();

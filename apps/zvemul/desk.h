@@ -16,6 +16,7 @@
 #include "apps/zvemul/desk_options.h"
 #include "apps/zvemul/geometry.h"
 #include "apps/zvemul/key_decoder.h"
+#include "apps/zvemul/print_dialog.h"
 #include "apps/zvemul/terminal.h"
 #include "apps/zvemul/view_painter.h"
 #include "control/zvemul_surface.h"
@@ -65,7 +66,8 @@ class Desk final : private platform::EventSink, private ContainerSite {
 
   DeskOptions options_;
   Terminal& terminal_;
-  CursesMessageBoxes* boxes_ = nullptr;  // owned by desktop_
+  CursesMessageBoxes* boxes_ = nullptr;          // owned by desktop_
+  CursesPrintDialogs* print_dialogs_ = nullptr;  // owned by desktop_
   platform::Desktop desktop_;
   platform::DesktopScope scope_;
   platform::ComPtr<IZVEmulControl> control_;

@@ -12,7 +12,7 @@ namespace {
 constexpr std::string_view kTitle = " ZVEmul desk: the keys ";
 // The keys that work in the desk, and only those; each line fits an 80 x 24
 // terminal with the box around it.
-constexpr std::array<std::string_view, 19> kHelp{
+constexpr std::array<std::string_view, 20> kHelp{
     "Enter             send the entry after the \">\"",
     "Esc               a fresh \">\" line; twice: drop the entries waiting",
     "F12, F11          next, previous page (MD, MU); with Ctrl: last, first",
@@ -27,6 +27,7 @@ constexpr std::array<std::string_view, 19> kHelp{
     "Shift+arrows      select (or drag with the mouse)",
     "Ctrl+C, Ctrl+X    copy, cut the selection (Ctrl+Insert copies too)",
     "Ctrl+V            paste",
+    "Ctrl+P            print; the printer PDF writes ~/zvemul-prints/*.pdf",
     "Mouse             a tab opens its window, [=] one or two frames,",
     "                  a click in a screen puts the caret there",
     "Ctrl+\\, Ctrl+Q    leave the desk (asks while entries are with the host)",

@@ -40,6 +40,16 @@ std::string ButtonLabel(int answer) {
   }
 }
 
+void PaintDialogBox(CellGrid& grid, int top, int left, int width, int height, std::string_view caption) {
+  const Style box = kBarStyle;
+  grid.Box(top, left, height, width, box);
+  if (!caption.empty()) {
+    Style title = box;
+    title.attributes |= kBold;
+    grid.Put(top, left + 2, " " + std::string(caption) + " ", title, width - 4);
+  }
+}
+
 MessageDialog::MessageDialog(std::string text, std::string caption, UINT type)
     : text_(std::move(text)), caption_(std::move(caption)) {
   switch (type & MB_TYPEMASK) {
@@ -123,12 +133,7 @@ void MessageDialog::Paint(CellGrid& grid) {
   const int left = std::max(0, (grid.columns() - width) / 2);
 
   const Style box = kBarStyle;
-  grid.Box(top, left, height, width, box);
-  if (!caption_.empty()) {
-    Style title = box;
-    title.attributes |= kBold;
-    grid.Put(top, left + 2, " " + caption_ + " ", title, width - 4);
-  }
+  PaintDialogBox(grid, top, left, width, height, caption_);
   for (std::size_t i = 0; i < lines.size() && top + 2 + static_cast<int>(i) < top + height - 3; ++i) {
     grid.Put(top + 2 + static_cast<int>(i), left + 2, lines[i], box, inner);
   }

@@ -53,4 +53,8 @@ class MessageDialog {
 // The label of a button answer ("OK", "Cancel", "Yes", "No").
 std::string ButtonLabel(int answer);
 
+// A dialog's framed box: filled, framed with lines, the caption in the top
+// edge.
+void PaintDialogBox(CellGrid& grid, int top, int left, int width, int height, std::string_view caption);
+
 }  // namespace zv::desk

@@ -19,6 +19,7 @@
 #include "platform/font_catalogs.h"
 #include "platform/message_box_recorder.h"
 #include "platform/object_registry.h"
+#include "platform/print_dialog_recorder.h"
 #include "platform/registry.h"
 #include "tests/platform/scratch_space.h"
 
@@ -203,6 +204,7 @@ class ControlTest : public ::testing::Test {
   platform::FixedSystemValues* system = new platform::FixedSystemValues;
   platform::ManualClock* clock = new platform::ManualClock;
   TestFonts* fonts = new TestFonts;
+  platform::PrintDialogRecorder* print_dialogs = new platform::PrintDialogRecorder;
 
  private:
   platform::DesktopServices Services() {
@@ -211,6 +213,7 @@ class ControlTest : public ::testing::Test {
     services.system_values.reset(system);
     services.clock.reset(clock);
     services.fonts.reset(fonts);
+    services.print_dialogs.reset(print_dialogs);
     return services;
   }
   platform::Desktop desktop_;

@@ -272,6 +272,28 @@ TEST_F(DeskTmuxTest, WindowKeysWalkTheWindowsAndTheFrames) {
   desk.ExpectTerminalRestored();
 }
 
+TEST_F(DeskTmuxTest, CtrlPPrintsTheScreenThroughThePrintDialogIntoAPdf) {
+  TmuxDesk desk(home_, 100, 40);
+  desk.Start("--latency 0");
+  ASSERT_TRUE(desk.WaitForText("No Scripts Running")) << desk.last();
+  desk.Literal("a10junlonpar");
+  desk.Keys("Enter");
+  ASSERT_TRUE(desk.WaitForText("14 WR")) << desk.last();
+  desk.Keys("C-p");
+  ASSERT_TRUE(desk.WaitForText("[ Cancel ]")) << desk.last();
+  EXPECT_TRUE(Contains(desk.last(), " > PDF")) << desk.last();
+  desk.Keys("Enter");
+  const std::filesystem::path folder = home_.home() + "/zvemul-prints";
+  ASSERT_TRUE(desk.WaitFor([&](const std::string&) { return std::filesystem::exists(folder); }, std::chrono::seconds(10)));
+  desk.Keys("'C-\\'");
+  desk.ExpectTerminalRestored();
+  const std::filesystem::directory_iterator pdf(folder);
+  ASSERT_NE(pdf, std::filesystem::directory_iterator());
+  const std::string text = Shell("pdftotext -layout " + Quote(pdf->path().native()) + " -").output;
+  EXPECT_TRUE(Contains(text, "LON LONDON - PAR PARIS")) << text;
+  EXPECT_TRUE(std::regex_search(text, std::regex("14 WR +[0-9]+ +J[0-9] C[0-9]"))) << text;
+}
+
 TEST_F(DeskTmuxTest, AFullQueueIsRefusedAndLeavingWithEntriesInFlightAsksFirst) {
   TmuxDesk desk(home_, 100, 40);
   desk.Start("--latency 60000");

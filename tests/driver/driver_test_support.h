@@ -26,6 +26,8 @@ class TempHome {
     ::setenv("XDG_CONFIG_HOME", (root_ + "/config").c_str(), 1);
     ::setenv("XDG_STATE_HOME", (root_ + "/state").c_str(), 1);
     ::setenv("ZVEMUL_LOGFILE", (root_ + "/logfile.log").c_str(), 1);
+    ::setenv("ZVEMUL_PRINT_DIR", (root_ + "/prints").c_str(), 1);
+    ::setenv("CUPS_SERVER", (root_ + "/no-cups").c_str(), 1);
   }
   ~TempHome() {
     std::error_code ignored;

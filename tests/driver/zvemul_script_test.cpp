@@ -128,6 +128,39 @@ TEST_F(ZvemulScriptTest, TheWindowSetAsTheViewShowsIt) {
   EXPECT_EQ(two["current_window"], 4);
 }
 
+TEST_F(ZvemulScriptTest, PrintDialogsAreReportedAndAnswered) {
+  const std::string script =
+      R"({"agent": "printer"})" "\n"
+      R"({"agent": "answer", "with": "cancel"})" "\n"
+      R"({"agent": "key", "key": "P", "mods": ["ctrl"]})" "\n"
+      R"({"agent": "answer", "with": "ok"})" "\n"
+      R"({"agent": "printer", "name": "ELSEWHERE"})" "\n"
+      R"({"call": "PrintSetUp"})" "\n"
+      R"({"agent": "key", "key": "P", "mods": ["ctrl"]})" "\n"
+      R"({"agent": "printer", "name": "PDF"})" "\n"
+      R"({"agent": "key", "key": "P", "mods": ["ctrl"]})" "\n";
+  ASSERT_EQ(Run("--profile " + home_.root() + "/profile", script), 0);
+  const std::vector<Json> replies = Replies();
+  ASSERT_EQ(replies.size(), 9u);
+  EXPECT_EQ(replies[0]["result"], (Json{{"printers", {"PDF"}}, {"default", "PDF"}}));
+  const auto dialog = [](const char* kind, const char* printer, const char* answer) {
+    return Json::array({{{"kind", kind}, {"printer", printer}, {"selection", false}, {"copies", 1}, {"answer", answer}}});
+  };
+  EXPECT_EQ(replies[2]["dialogs"], dialog("print", "PDF", "cancel"));
+  EXPECT_EQ(replies[2]["events"], Json::array({{{"name", "InputReflect"}, {"args", {1, 2, 0x50, nullptr, 1}}}}));
+  EXPECT_EQ(replies[2]["messages"], Json::array());
+  EXPECT_EQ(replies[5]["dialogs"], dialog("setup", "ELSEWHERE", "ok"));
+  // The printer kept from the set-up is no printer.
+  EXPECT_EQ(replies[6]["dialogs"], dialog("print", "ELSEWHERE", "ok"));
+  EXPECT_EQ(replies[6]["messages"][0]["text"], "Printing Error: Cannot access printer device context.");
+  EXPECT_EQ(replies[8]["dialogs"], dialog("print", "PDF", "ok"));
+  EXPECT_FALSE(replies[8].contains("messages") && !replies[8]["messages"].empty());
+  std::vector<std::filesystem::path> printed;
+  for (const auto& entry : std::filesystem::directory_iterator(home_.root() + "/prints")) printed.push_back(entry.path());
+  ASSERT_EQ(printed.size(), 1u);
+  EXPECT_EQ(printed[0].filename().string().substr(0, 7), "zvemul-");
+}
+
 TEST_F(ZvemulScriptTest, TheAgentsKeysReachTheScreenAndTheContainer) {
   const std::string script =
       R"({"agent": "type", "text": "a;\\:"})" "\n"

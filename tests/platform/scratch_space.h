@@ -66,6 +66,9 @@ struct ScratchHome {
   ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.str() + "/run"};
   ScopedEnv log{"ZVEMUL_LOGFILE", dir.str() + "/state/logfile.log"};
   ScopedEnv drives{"ZVEMUL_DRIVE_ROOT", std::nullopt};
+  // Printed screens go below the home folder; no test reaches a print server.
+  ScopedEnv prints{"ZVEMUL_PRINT_DIR", std::nullopt};
+  ScopedEnv cups{"CUPS_SERVER", dir.str() + "/run/no-cups"};
 
   ScratchHome() { std::filesystem::create_directory(dir.path() / "run"); }
 };
