@@ -11,6 +11,7 @@
 
 #include "control/zvemul_surface.h"
 #include "diagnostics/error_log.h"
+#include "highlight/brimlux.h"
 #include "platform/automation.h"
 #include "platform/common_controls.h"
 #include "platform/object_registry.h"
@@ -126,6 +127,7 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
     if (m_awaitingResponses > 0) --m_awaitingResponses;
   }
   CInputRecall* EntryHistory() override { return m_entryHistory.get(); }
+  CBrimlux* Highlighter() override { return m_highlightingOn ? &m_brimlux : nullptr; }
   short GetCurrentWindow() const override;
   void SetActiveFrameFromWindow(short window) override;
   bool IsCurrentInFrame(short window) const override;
@@ -237,6 +239,7 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   BOOL m_insertKeyEnabled = TRUE;
   BOOL m_insertOn = FALSE;
   BOOL m_highlightingOn = FALSE;
+  CBrimlux m_brimlux;
   std::string m_persistDir;
   std::string m_scriptStatusText;
   std::string m_scriptText;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "highlight/brimlux.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
 #include "reswindow/res_rich.h"
@@ -97,6 +98,14 @@ void CResRichEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     UINT code = ComposeAfterDeadKey(nChar);
     if (code == 0) return;
     ApplyInputFormat();
+    if (CBrimlux* highlighter = m_pCtrl->Highlighter()) {
+      CHARFORMAT2A current;
+      SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&current));
+      current.dwMask |= CFM_COLOR;
+      current.dwEffects &= ~CFE_AUTOCOLOR;
+      current.crTextColor = m_crInput;
+      highlighter->SetDefaultRTF(false, current);
+    }
     const int modifiers = ModifierMask();
     const bool ctrl = (modifiers & kCtrl) != 0;
     if (code < 0x80) code = static_cast<UINT>(std::toupper(static_cast<int>(code)));
