@@ -5,17 +5,18 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 #include <boost/regex.hpp>
 
 namespace zv {
 
-// One compiled expression and a text that every match of it contains (empty
-// when none is known), so that a line without that text needs no search. An
-// expression that is nothing but plain characters is found as text.
+// One compiled expression and texts of which every match contains one (none
+// when nothing is known), so that a line without any of them needs no
+// search. An expression that is nothing but plain characters is found as text.
 struct CompiledExpression {
   boost::regex expression;
-  std::string required;
+  std::vector<std::string> required;
   bool literal = false;
 
   // A match: the whole of it, and the part to format (group 1 when it took
@@ -28,7 +29,11 @@ struct CompiledExpression {
   };
 
   bool MayMatchIn(std::string_view range) const {
-    return required.empty() || range.find(required) != std::string_view::npos;
+    if (required.empty()) return true;
+    for (const std::string& text : required) {
+      if (range.find(text) != std::string_view::npos) return true;
+    }
+    return false;
   }
   // The first match in [from, end); `continued`: the search goes on after
   // an earlier match, so the character before `from` counts for anchors.
@@ -52,6 +57,10 @@ class CRegexCache {
   // conservatively from the expression's text: outside any group, with no
   // alternation at the top, and nothing when the expression uses (? forms.
   static std::string RequiredLiteral(std::string_view text);
+  // That run when it is two characters or more; else the alternatives of the
+  // first plain group such as "(SS|HK)" when it cannot be skipped; else the
+  // run; else none.
+  static std::vector<std::string> RequiredTexts(std::string_view text);
 
  private:
   struct Entry {

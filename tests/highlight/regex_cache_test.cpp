@@ -31,6 +31,13 @@ TEST(RegexCacheTest, RequiredLiteralIsOnlyWhatEveryMatchHolds) {
       {"(", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(CRegexCache::RequiredLiteral(c.expression), c.required) << c.expression;
+  using Texts = std::vector<std::string>;
+  EXPECT_EQ(CRegexCache::RequiredTexts(" (SS|HK)\\d "), (Texts{"SS", "HK"}));
+  EXPECT_EQ(CRegexCache::RequiredTexts("WL (SS|HK)"), Texts{"WL "});
+  EXPECT_EQ(CRegexCache::RequiredTexts(" (SS|HK)? "), Texts{" "});
+  EXPECT_EQ(CRegexCache::RequiredTexts("(A|)B"), Texts{"B"});
+  EXPECT_EQ(CRegexCache::RequiredTexts("(S.|HK)"), Texts{});
+  EXPECT_EQ(CRegexCache::RequiredTexts("x(S|H)|y"), Texts{});
   CRegexCache cache;
   ASSERT_NE(cache.Find("(WL)"), nullptr);
   EXPECT_EQ(cache.Find("(WL)"), cache.Find("(WL)")) << "compiled once";
