@@ -38,7 +38,6 @@ constexpr UINT kClipboardWindowId = 0x78;
 constexpr LPARAM kInsertDownKeyData = 0x00340001;
 constexpr LPARAM kInsertUpKeyData = static_cast<LPARAM>(0xC0340001u);
 constexpr int kVisibleRowsAtStart = 15;
-constexpr char kBrimluxKey[] = "Software\\Zelvanta\\Brimlux";
 
 Variant Text(const std::string& text) { return Variant::String(platform::Cp1252ToUtf16(text)); }
 
@@ -105,6 +104,7 @@ CZVEmulCtrl::CZVEmulCtrl() : m_errorLog(nullptr, u"Taloon! Res", u"ZVEmul.ocx", 
 CZVEmulCtrl::~CZVEmulCtrl() {
   CatchAll([&] {
     if (handle() != 0) Destroy();
+    if (m_highlightingOn) m_brimlux.DeInitialize();
   });
 }
 
@@ -251,7 +251,7 @@ int CZVEmulCtrl::OnCreate() {
 
   ShowFrameWindows(m_layout == 2);
 
-  const DWORD exists = platform::CurrentRegistryStore().GetDword(HKEY_CURRENT_USER, kBrimluxKey, "Exists").value_or(1);
+  const DWORD exists = platform::CurrentRegistryStore().GetDword(HKEY_CURRENT_USER, CBrimlux::kSettingsKey, "Exists").value_or(1);
   if (exists != 0) {
     m_highlightingOn = TRUE;
     if (!InitHighlighting()) m_highlightingOn = FALSE;
@@ -259,16 +259,13 @@ int CZVEmulCtrl::OnCreate() {
   return 0;
 }
 
-BOOL CZVEmulCtrl::InitHighlighting() {
-  // No highlighting engine is part of this control: responses and entries
-  // keep their plain colours.
-  return FALSE;
-}
+BOOL CZVEmulCtrl::InitHighlighting() { return m_brimlux.Initialize(this) == 0 ? TRUE : FALSE; }
 
 void CZVEmulCtrl::OnDestroy() {
   if (m_ready && m_resWindows[0]->handle() != 0) SaveSettings();
   for (auto& window : m_resWindows) window->Destroy();
   m_entryHistory.reset();
+  if (m_highlightingOn) m_brimlux.DeInitialize();
 }
 
 void CZVEmulCtrl::OnSetFocus() {

@@ -12,6 +12,7 @@
 #include "control/request_queues.h"
 #include "control/zvemul_surface.h"
 #include "diagnostics/error_log.h"
+#include "highlight/brimlux.h"
 #include "macros/macro_array.h"
 #include "platform/automation.h"
 #include "platform/common_controls.h"
@@ -149,6 +150,7 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
     if (m_awaitingResponses > 0) --m_awaitingResponses;
   }
   CInputRecall* EntryHistory() override { return m_entryHistory.get(); }
+  CBrimlux* Highlighter() override { return m_highlightingOn ? &m_brimlux : nullptr; }
   short GetCurrentWindow() const override;
   void SetActiveFrameFromWindow(short window) override;
   bool IsCurrentInFrame(short window) const override;
@@ -265,6 +267,7 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   BOOL m_insertKeyEnabled = TRUE;
   BOOL m_insertOn = FALSE;
   BOOL m_highlightingOn = FALSE;
+  CBrimlux m_brimlux;
   std::string m_persistDir;
   std::string m_scriptStatusText;
   std::string m_scriptText;

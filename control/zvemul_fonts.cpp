@@ -57,6 +57,12 @@ void CZVEmulCtrl::SetFonts(const std::string& name, int size) {
       window->SendMessage(WM_SETREDRAW, TRUE, 0);
       platform::ShowCaret(window->handle());
       window->Invalidate();
+      if (m_highlightingOn) {
+        CHARFORMAT2A current;
+        window->SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&current));
+        m_brimlux.SetDefaultRTF(true, current);
+        m_brimlux.SetDefaultRTF(false, current);
+      }
     }
     m_fontSize = static_cast<WORD>(size);
   });

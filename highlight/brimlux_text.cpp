@@ -128,6 +128,11 @@ HRESULT CBrimlux::BrimluxText(BOOL isResponse, std::string& text) {
 void CBrimlux::FormatLines(CHiddenRichEditCtrl& hidden, bool isResponse, const CHARFORMAT2A& defaults) {
   constexpr char kFn[] = "CBrimlux::BrimluxText";
   bool fgShown = false, bgShown = false, fgLineShown = false, bgLineShown = false;
+  boost::match_results<const char*> match;
+  // Each rule's search expression, looked up once per text.
+  std::vector<const CompiledExpression*> searches;
+  searches.reserve(m_rules.size());
+  for (const HighlightRule& rule : m_rules) searches.push_back(m_regexCache->Find(rule.searchText));
   for (const Line& line : LinesOf(hidden.engine())) {
     const std::string& l = line.text;
     if (l.empty()) continue;
@@ -136,32 +141,33 @@ void CBrimlux::FormatLines(CHiddenRichEditCtrl& hidden, bool isResponse, const C
     const std::size_t begin = !isResponse && l.front() == '>' ? 1 : l.find_first_not_of(' ');
     const char* const first = l.data() + (last == std::string::npos ? 0 : begin);
     const char* const end = l.data() + (last == std::string::npos ? 0 : last + 1);
-    for (const HighlightRule& rule : m_rules) {
-      const boost::regex* search = m_regexCache->Find(rule.searchText);
+    for (std::size_t r = 0; r < m_rules.size(); ++r) {
+      const HighlightRule& rule = m_rules[r];
+      const CompiledExpression* search = searches[r];
       if (search == nullptr) {
         Log(kLogError, __LINE__, kFn, "Regular Expression: " + rule.searchText + " is invalid.  Skipping this rule.");
         continue;
       }
-      if (last == std::string::npos) continue;
+      if (last == std::string::npos || !search->MayMatchIn(std::string_view(first, end - first))) continue;
       bool conditionChecked = false;
-      boost::match_results<const char*> match;
-      auto flags = boost::match_default;
-      for (const char* from = first; from <= end && boost::regex_search(from, end, match, *search, flags);) {
+      CompiledExpression::Match found;
+      for (const char* from = first; from <= end && search->Search(from, end, from != first, match, found);) {
         if (rule.joinType != JoinNone && !conditionChecked) {
-          const boost::regex* condition = m_regexCache->Find(rule.conditionText);
+          const CompiledExpression* condition = m_regexCache->Find(rule.conditionText);
           if (condition == nullptr) {
             Log(kLogError, __LINE__, kFn,
                 "Extra Condition Regular Expression: " + rule.conditionText + " is invalid.  Skipping this rule: " +
                     rule.searchText);
             break;
           }
-          const bool found = boost::regex_search(first, end, *condition, boost::match_default);
-          if (found != (rule.joinType == JoinAnd)) break;
+          CompiledExpression::Match ignored;
+          const bool present = condition->MayMatchIn(std::string_view(first, end - first)) &&
+                               condition->Search(first, end, false, match, ignored);
+          if (present != (rule.joinType == JoinAnd)) break;
           conditionChecked = true;
         }
-        const auto& span = match.size() > 1 && match[1].matched ? match[1] : match[0];
-        const auto s = static_cast<LONG>(span.first - l.data());
-        const auto k = static_cast<LONG>(span.length());
+        const auto s = static_cast<LONG>(found.spanBegin - l.data());
+        const auto k = static_cast<LONG>(found.spanEnd - found.spanBegin);
 
         CHARFORMAT2A f = rule.format;
         const bool hasText = (f.dwMask & CFM_COLOR) != 0, hasBack = (f.dwMask & CFM_BACKCOLOR) != 0;
@@ -210,13 +216,12 @@ void CBrimlux::FormatLines(CHiddenRichEditCtrl& hidden, bool isResponse, const C
 
         // Go on after the whole match; an empty match moves one character on
         // so that it is not found again.
-        const char* next = match[0].second;
-        if (match[0].length() == 0) {
+        const char* next = found.end;
+        if (found.end == found.begin) {
           if (next == end) break;
           ++next;
         }
         from = next;
-        flags = boost::match_prev_avail | boost::match_not_bob;
       }
     }
   }

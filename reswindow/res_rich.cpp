@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "highlight/brimlux.h"
 #include "platform/catch_all.h"
 #include "platform/code_page.h"
 #include "platform/desktop.h"
@@ -333,10 +334,17 @@ void CResRichEdit::ApplyInputFormat() {
     const CHARRANGE sel = GetSel();
     platform::HideCaret(handle());
     SendMessage(EM_HIDESELECTION, TRUE, 0);
-    CHARFORMATA format;
-    format.dwMask = CFM_COLOR;
-    format.crTextColor = m_crInput;
-    SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    if (CBrimlux* highlighter = m_pCtrl != nullptr ? m_pCtrl->Highlighter() : nullptr) {
+      // The request side's default format: the input colour that typing gave it.
+      CHARFORMAT2A format;
+      highlighter->GetDefaultFormat(format, false);
+      SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    } else {
+      CHARFORMATA format;
+      format.dwMask = CFM_COLOR;
+      format.crTextColor = m_crInput;
+      SendMessage(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&format));
+    }
     SetSel(sel);
     platform::ShowCaret(handle());
   });
@@ -645,7 +653,17 @@ void CResRichEdit::DisplayResponse(const std::string& response, int /*length*/) 
       scroll = last - page - first + laid_out.rows + 3;
     }
 
-    ReplaceSel(laid_out.text);
+    if (CBrimlux* highlighter = m_pCtrl->Highlighter()) {
+      CHARFORMAT2A current;
+      SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&current));
+      highlighter->SetDefaultRTF(true, current);
+      highlighter->UpdateRules();
+      std::string copy = laid_out.text;
+      highlighter->BrimluxText(TRUE, copy);
+      ReplaceSel(copy);
+    } else {
+      ReplaceSel(laid_out.text);
+    }
 
     if (m_pCtrl->OsVersion() < 5.0) {
       SendMessage(EM_LINESCROLL, 0, scroll);

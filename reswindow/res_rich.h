@@ -166,6 +166,8 @@ class CResRichEdit : public CRichEdit20Ctrl {
   // The key-down table; false when the key gets default processing.
   bool HandleKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags, int modifiers);
   void OnEnter(int modifiers);
+  // The entry from the last SOM before the caret, highlighted in place.
+  void HighlightEntry(CBrimlux& highlighter);
   void OnEscape(int modifiers);
   void OnBackspace(int modifiers);
   void OnInsertKey(UINT nRepCnt, UINT nFlags, int modifiers);

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "highlight/brimlux.h"
 #include "macros/macro_folders.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
@@ -96,6 +97,14 @@ void CResRichEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) {
     // The keyboard-mapping component sees the character as delivered.
     const UINT received = code;
     ApplyInputFormat();
+    if (CBrimlux* highlighter = m_pCtrl->Highlighter()) {
+      CHARFORMAT2A current;
+      SendMessage(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&current));
+      current.dwMask |= CFM_COLOR;
+      current.dwEffects &= ~CFE_AUTOCOLOR;
+      current.crTextColor = m_crInput;
+      highlighter->SetDefaultRTF(false, current);
+    }
     const int modifiers = ModifierMask();
     const bool ctrl = (modifiers & kCtrl) != 0;
     if (code < 0x80) code = static_cast<UINT>(std::toupper(static_cast<int>(code)));

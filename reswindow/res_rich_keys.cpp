@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "highlight/brimlux.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
 #include "reswindow/input_recall.h"
@@ -246,6 +247,7 @@ void CResRichEdit::OnEnter(int modifiers) {
     platform::CurrentDesktop().keyboard_state().Set(VK_CONTROL, 0);
     SendVirtualKey(VK_END);
   }
+  if (CBrimlux* highlighter = m_pCtrl->Highlighter()) HighlightEntry(*highlighter);
 
   std::string text;
   GetTextToCaret(text);
@@ -253,6 +255,20 @@ void CResRichEdit::OnEnter(int modifiers) {
 
   ApplyInputFormat();
   RefreshCaret(0, TRUE);
+}
+
+void CResRichEdit::HighlightEntry(CBrimlux& highlighter) {
+  const CHARRANGE sel = GetSel();
+  LONG som = sel.cpMax - 1;
+  while (som >= 0 && engine().CharAt(som) != kSom) --som;
+  if (som < 0) return;
+  SetSel(som, sel.cpMax);
+  std::string entry = GetSelText();
+  highlighter.UpdateRules();
+  highlighter.BrimluxText(FALSE, entry);
+  ReplaceSel(entry);
+  SetSel(sel);
+  ApplyInputFormat();
 }
 
 void CResRichEdit::OnEscape(int modifiers) {

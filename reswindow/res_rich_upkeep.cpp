@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "highlight/brimlux.h"
 #include "platform/archive.h"
 #include "platform/catch_all.h"
 #include "platform/desktop.h"
@@ -302,7 +303,17 @@ void CResRichEdit::RebreakInput() {
   };
   const CHARRANGE restored = {map(sel.cpMin), map(sel.cpMax)};
   SetSel(row_start, old_end);
-  mutable_engine().ReplaceSelection(rows);
+  if (CBrimlux* highlighter = m_pCtrl != nullptr ? m_pCtrl->Highlighter() : nullptr) {
+    // Row by row, each as the engine returns it.
+    const std::size_t step = kRowWidth + marker.size();
+    for (std::size_t i = 0; i < rows.size(); i += step) {
+      std::string row = rows.substr(i, step);
+      highlighter->BrimluxText(TRUE, row);
+      ReplaceSel(row);
+    }
+  } else {
+    mutable_engine().ReplaceSelection(rows);
+  }
   SetSel(restored);
 }
 

@@ -13,6 +13,7 @@ namespace platform {
 class Window;
 }
 
+class CBrimlux;
 class CInputRecall;
 
 class IResWindowHost {
@@ -52,6 +53,8 @@ class IResWindowHost {
   // A response was shown: one entry fewer awaits its response.
   virtual void ResponseShown() = 0;
   virtual CInputRecall* EntryHistory() = 0;
+  // The highlighting engine while highlighting is on, else null.
+  virtual CBrimlux* Highlighter() = 0;
 
   // ---- Window set and insert state --------------------------------------------------------------
   virtual platform::Window* ControlWindow() = 0;

@@ -140,12 +140,41 @@ Json ViewToJson(const ControlView& view) {
             {"height", view.caret.height}}}};
 }
 
+// The formatted runs of the whole text, in order, as colours and underline
+// only: neighbours that differ in nothing shown are one run. A character
+// without a background of its own shows the window's.
+Json RunsToJson(const platform::TextEngine& engine) {
+  Json runs = Json::array();
+  const platform::FormattedText text = engine.FormattedRange(0, engine.TextLength());
+  std::size_t start = 0;
+  for (const platform::FormatRun& run : text.runs) {
+    const COLORREF back = run.format.auto_back_color ? engine.BackgroundColor() : run.format.back_color;
+    if (!runs.empty()) {
+      Json& last = runs.back();
+      if (last["text_color"] == run.format.color && last["back_color"] == back &&
+          last["underline"] == run.format.underline) {
+        last["length"] = last["length"].get<std::size_t>() + run.length;
+        start += run.length;
+        continue;
+      }
+    }
+    runs.push_back({{"start", start},
+                    {"length", run.length},
+                    {"text_color", run.format.color},
+                    {"back_color", back},
+                    {"underline", run.format.underline}});
+    start += run.length;
+  }
+  return runs;
+}
+
 Json ScreenToJson(const ResWindowView& window) {
   const platform::TextEngine& engine = *window.engine;
   const CHARRANGE selection = engine.Selection();
   return {{"window", window.number},
           {"text", platform::Cp1252ToUtf8(engine.Text())},
           {"selection", Json::array({selection.cpMin, selection.cpMax})},
+          {"runs", RunsToJson(engine)},
           {"first_visible_line", engine.FirstVisibleLine()},
           {"line_count", engine.LineCount()},
           {"visible_lines", engine.VisibleLineCount()}};

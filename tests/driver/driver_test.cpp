@@ -164,6 +164,8 @@ TEST_F(DriverTest, ScreenGivesTextSelectionAndScrollOfAWindow) {
   EXPECT_EQ(screen["window"], 1);
   EXPECT_EQ(screen["text"], ">AB\r\nCD\r\n>");
   EXPECT_EQ(screen["selection"], Json::array({8, 8}));
+  EXPECT_EQ(screen["runs"], Json::parse(R"([
+      {"start": 0, "length": 8, "text_color": 0, "back_color": 16777215, "underline": false}])"));
   EXPECT_EQ(screen["line_count"], 3);
   EXPECT_EQ(screen["first_visible_line"], 0);
   EXPECT_GT(screen["visible_lines"], 3);

@@ -96,6 +96,33 @@ TEST_F(ZvemulScriptTest, AnEntryTypedAndAnsweredEndToEnd) {
   EXPECT_EQ(replies[5]["ok"], false);
 }
 
+TEST_F(ZvemulScriptTest, AnAvailabilityPageShowsTheSampleHighlights) {
+  const auto samples = std::filesystem::path(ZV_TEST_DATA_DIR).parent_path().parent_path().parent_path() /
+                       "components/vexmoor_rules/samples/demo-host.xml";
+  std::filesystem::create_directories(home_.root() + "/config/zvemul");
+  std::ofstream(home_.root() + "/config/zvemul/registry.reg")
+      << "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\Zelvanta\\Brimlux]\r\n\"Path\"=\""
+      << samples.native() << "\"\r\n";
+  const std::string script =
+      "{\"agent\": \"type\", \"text\": \"a10junlonpar\"}\n"
+      "{\"agent\": \"key\", \"key\": \"Enter\"}\n"
+      "{\"agent\": \"screen\", \"window\": 0}\n";
+  ASSERT_EQ(Run("--host demo --profile " + home_.root() + "/profile", script), 0);
+  const std::vector<Json> replies = Replies();
+  ASSERT_EQ(replies.size(), 3u);
+  const Json& screen = replies[2]["result"];
+  ASSERT_THAT(screen["text"].get<std::string>(), HasSubstr("** AVAILABILITY **"));
+  std::size_t covered = 0, heading = 0, soldOut = 0;
+  for (const Json& run : screen["runs"]) {
+    EXPECT_EQ(run["start"], covered);
+    covered += run["length"].get<std::size_t>();
+    if (run["text_color"] == 0x00FFFF00 && run["underline"] == true) ++heading;
+    if (run["text_color"] == 0x006060FF) ++soldOut;
+  }
+  EXPECT_EQ(heading, 1u);
+  EXPECT_GE(soldOut, 1u) << "a class with no seats";
+}
+
 TEST_F(ZvemulScriptTest, TheWindowSetAsTheViewShowsIt) {
   const std::string script =
       "{\"call\": \"OpenWindow\", \"args\": [4]}\n"
