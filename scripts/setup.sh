@@ -10,6 +10,7 @@ packages=(
   libncurses-dev libfontconfig-dev libcairo2-dev
   fonts-liberation fontconfig
   tmux pandoc ccache
+  clang libclang-rt-dev libvterm-dev
 )
 
 missing=()
