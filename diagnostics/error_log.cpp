@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <thread>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -67,7 +68,12 @@ bool CErrorLog::OpenLogFile(platform::LockedFile& file) {
           !platform::CreatePrivateFolders(m_strLogFile.substr(0, slash))) {
         return false;
       }
-    } else if (status != platform::OpenStatus::kOpened && status != platform::OpenStatus::kBusy) {
+    } else if (status == platform::OpenStatus::kBusy) {
+      // Another writer holds the file. An attempt takes microseconds here, so
+      // without giving that writer the processor all 100 could pass before
+      // it closes the file.
+      std::this_thread::yield();
+    } else if (status != platform::OpenStatus::kOpened) {
       return false;  // held by nobody: trying again would not help
     }
   }

@@ -1,13 +1,16 @@
 #include "diagnostics/error_log_reader.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string_view>
 
 #include "platform/code_page.h"
+#include "platform/locked_file.h"
 
 namespace zv {
 namespace {
@@ -80,24 +83,15 @@ void AppendEscaped(std::string& out, const std::string& text) {
 
 ErrorLogReader::LoadResult ErrorLogReader::Load(const std::string& path) {
   bytes_.clear();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error_ = "cannot open " + path;
-    return LoadResult::kUnreadable;
-  }
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  in.seekg(0, std::ios::beg);
-  if (size < 0 || !in) {
-    error_ = "cannot read " + path;
-    return LoadResult::kUnreadable;
-  }
   // Never more than the largest ring: the rest of a file is not the log's.
-  const auto wanted = static_cast<std::size_t>(std::min<std::streamoff>(size, kMaxRingSize));
-  std::string bytes(wanted, '\0');
-  in.read(bytes.data(), static_cast<std::streamsize>(wanted));
-  bytes.resize(static_cast<std::size_t>(std::max<std::streamsize>(in.gcount(), 0)));
-  const LoadResult result = LoadBytes(std::move(bytes));
+  int error = 0;
+  std::optional<std::string> bytes = platform::ReadRegularFile(path, kMaxRingSize, error);
+  if (!bytes) {
+    error_ = "cannot open " + path + ": " + (error == EINVAL ? "not a regular file" : platform::SystemErrorText(error));
+    while (!error_.empty() && (error_.back() == '\n' || error_.back() == '\r')) error_.pop_back();
+    return LoadResult::kUnreadable;
+  }
+  const LoadResult result = LoadBytes(std::move(*bytes));
   if (result != LoadResult::kOk) {
     error_ = path + ": " + error_;
   }

@@ -2,19 +2,13 @@
 // and what it read survives our own writer and reader unchanged.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string_view>
 
+#include "fuzz/fuzz_support.h"
 #include "platform/rtf_reader.h"
 #include "platform/rtf_writer.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
+using zv::fuzz::Check;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zv::platform;

@@ -167,29 +167,43 @@ void SubprocessLink::TakeBytes(std::string_view bytes) {
   }
 }
 
-void SubprocessLink::HandleLine(std::string_view line) {
+AnswerLine ParseAnswerLine(std::string_view line, HostAnswer& answer) {
   if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  if (line.find_first_not_of(" \t") == std::string_view::npos) return;  // blank lines are harmless
+  if (line.find_first_not_of(" \t") == std::string_view::npos) return AnswerLine::kBlank;
   // Values nested deeper than any answer needs are dropped while parsing, so
   // a hostile line cannot make a huge tree.
   const auto shallow = [](int depth, nlohmann::json::parse_event_t, nlohmann::json&) {
     return depth <= kMaxJsonDepth;
   };
   const nlohmann::json json = nlohmann::json::parse(line, shallow, false);
-  if (json.is_discarded() || !json.is_object()) return BadLine();
+  if (json.is_discarded() || !json.is_object()) return AnswerLine::kBad;
   const auto session = json.find("session");
   const auto response = json.find("response");
   if (session == json.end() || response == json.end() || !session->is_number_integer() || !response->is_string()) {
-    return BadLine();
+    return AnswerLine::kBad;
   }
   const bool fits = session->is_number_unsigned()
                         ? session->get<std::uint64_t>() <= INT_MAX
                         : session->get<std::int64_t>() >= INT_MIN && session->get<std::int64_t>() <= INT_MAX;
-  if (!fits) return BadLine();
-  const int id = session->get<int>();
-  const auto waiting = std::find(unanswered_.begin(), unanswered_.end(), id);
+  if (!fits) return AnswerLine::kBad;
+  answer.session = session->get<int>();
+  answer.response = platform::Utf8ToCp1252(response->get_ref<const std::string&>());
+  return AnswerLine::kAnswer;
+}
+
+void SubprocessLink::HandleLine(std::string_view line) {
+  HostAnswer answer;
+  switch (ParseAnswerLine(line, answer)) {
+    case AnswerLine::kBlank:
+      return;  // blank lines are harmless
+    case AnswerLine::kBad:
+      return BadLine();
+    case AnswerLine::kAnswer:
+      break;
+  }
+  const auto waiting = std::find(unanswered_.begin(), unanswered_.end(), answer.session);
   if (waiting != unanswered_.end()) unanswered_.erase(waiting);
-  ready_.push_back({id, platform::Utf8ToCp1252(response->get_ref<const std::string&>())});
+  ready_.push_back(std::move(answer));
 }
 
 void SubprocessLink::BadLine() {

@@ -22,6 +22,11 @@ struct SubprocessOptions {
   std::size_t max_line_bytes = 4 << 20;  // a longer line is skipped as bad
 };
 
+// One line of the child's output (without its "\n"): an answer, a blank
+// line (spaces and tabs only), or a bad line.
+enum class AnswerLine { kAnswer, kBlank, kBad };
+AnswerLine ParseAnswerLine(std::string_view line, HostAnswer& answer);
+
 class SubprocessLink final : public HostLink {
  public:
   // Starts the child at once; if it cannot be started the link is down.

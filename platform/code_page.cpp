@@ -37,24 +37,29 @@ std::optional<char> UnicodeToCp1252(char32_t code_point) {
 }
 
 std::u16string Cp1252ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
-  for (char c : text) out.push_back(static_cast<char16_t>(Cp1252ToUnicode(c)));
+  // Sized once and written in place: responses and events carry whole screens.
+  std::u16string out(text.size(), u'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) out[i] = static_cast<char16_t>(Cp1252ToUnicode(text[i]));
   return out;
 }
 
 std::string Utf16ToCp1252(std::u16string_view text) {
-  std::string out;
-  out.reserve(text.size());
+  // One byte per unit at most (a surrogate pair gives one): sized once,
+  // written in place and cut to what was written.
+  std::string out(text.size(), '\0');
+  std::size_t n = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char16_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) {
+      out[n++] = static_cast<char>(c);
+    } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
       ++i;  // a pair is one character, and none of them is in 1252
-      out.push_back('?');
-      continue;
+      out[n++] = '?';
+    } else {
+      out[n++] = ToCp1252OrQuestion(c);  // lone surrogates are not in 1252 either
     }
-    out.push_back(ToCp1252OrQuestion(c));  // lone surrogates are not in 1252 either
   }
+  out.resize(n);
   return out;
 }
 

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -65,6 +66,36 @@ OpenStatus LockedFile::Open(const std::string& path) {
   }
   fd_ = fd;
   return OpenStatus::kOpened;
+}
+
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t max_bytes, int& error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    error = errno;
+    return std::nullopt;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    error = S_ISREG(st.st_mode) ? errno : EINVAL;
+    ::close(fd);
+    return std::nullopt;
+  }
+  std::string bytes(std::min<std::uint64_t>(static_cast<std::uint64_t>(st.st_size), max_bytes), '\0');
+  std::size_t got = 0;
+  while (got < bytes.size()) {
+    const ssize_t n = ::pread(fd, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error = errno;
+      ::close(fd);
+      return std::nullopt;
+    }
+    if (n == 0) break;  // the file shrank meanwhile
+    got += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(got);
+  return bytes;
 }
 
 void LockedFile::Close() {

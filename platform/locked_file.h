@@ -52,6 +52,12 @@ class LockedFile {
   mutable int last_error_ = 0;
 };
 
+// Reads at most `max_bytes` from the start of the file at `path`, opened as
+// LockedFile opens it but read-only, never created and without a lock: a
+// symbolic link, a FIFO, a device or a folder is refused at once instead of
+// being waited on. Nothing on failure, with the error number in `error`.
+std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t max_bytes, int& error);
+
 // The system's text for an error number, ending in "\r\n" as the desktop's
 // message texts do.
 std::string SystemErrorText(int error_code);

@@ -6,6 +6,8 @@
 // the caret "at the end again" before it inserts.
 #include "platform/text_engine.h"
 
+#include <string.h>
+
 #include <new>
 
 namespace zv::platform {
@@ -141,6 +143,31 @@ std::string TextEngine::SelectedText() const {
 }
 
 char TextEngine::CharAt(LONG pos) const noexcept { return pos >= 0 && pos < Length() ? chars_[pos] : '\0'; }
+
+LONG TextEngine::FindLastChar(char c, LONG from, LONG to) const noexcept {
+  const Pos start = std::max<Pos>(from, 0);
+  const Pos end = std::min<Pos>(to, Length());
+  if (start >= end) return -1;
+  // The at most two pieces around the gap, searched from the later one.
+  struct Span {
+    const char* data;
+    Pos length;
+    Pos first;
+  };
+  Span spans[2] = {};
+  int count = 0;
+  Pos next = start;
+  chars_.ForEachSpan(start, end - start, [&](const char* data, Pos length) {
+    spans[count++] = Span{data, length, next};
+    next += length;
+  });
+  for (int i = count - 1; i >= 0; --i) {
+    if (const void* hit = ::memrchr(spans[i].data, c, static_cast<std::size_t>(spans[i].length))) {
+      return static_cast<LONG>(spans[i].first + (static_cast<const char*>(hit) - spans[i].data));
+    }
+  }
+  return -1;
+}
 
 const CharFormat& TextEngine::FormatAt(LONG pos) const noexcept {
   return pos >= 0 && pos < Length() ? table_.Get(formats_[pos]) : DefaultFormat();

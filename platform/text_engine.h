@@ -72,6 +72,9 @@ class TextEngine {
   // '\n' are paragraph ends) and its format; outside the text '\0' and the
   // default format.
   char CharAt(LONG pos) const noexcept;
+  // The last position in [from, to) holding `c` (clamped to the text), or
+  // -1: a search of the buffer's memory, not one character at a time.
+  LONG FindLastChar(char c, LONG from, LONG to) const noexcept;
   const CharFormat& FormatAt(LONG pos) const noexcept;
   FormattedText FormattedRange(LONG start, LONG end) const;
 

@@ -603,12 +603,10 @@ void CResRichEdit::RemovePendingMark() {
   const LONG to = std::min(sel.cpMax, engine().TextLength());
   SetSel(sel.cpMax, sel.cpMax);
   SetRedraw(true);
-  for (LONG pos = to - 1; pos >= std::max<LONG>(from, 0); --pos) {
-    if (engine().CharAt(pos) == kPendingMark) {
-      SetSel(pos, pos + 1);
-      mutable_engine().DeleteSelection();
-      return;
-    }
+  const LONG pos = engine().FindLastChar(kPendingMark, from, to);
+  if (pos >= 0) {
+    SetSel(pos, pos + 1);
+    mutable_engine().DeleteSelection();
   }
 }
 

@@ -10,6 +10,7 @@ packages=(
   libncurses-dev libfontconfig-dev libcairo2-dev libcups2-dev poppler-utils
   fonts-liberation fontconfig
   tmux pandoc ccache
+  clang libclang-rt-dev libvterm-dev
 )
 
 missing=()

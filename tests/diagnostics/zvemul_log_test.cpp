@@ -107,6 +107,12 @@ TEST_F(ZvemulLogTest, UnreadableDamagedOrTruncatedFilesExitWithTwo) {
   const Outcome missing = Run(home_.root() + "/none.log");
   EXPECT_EQ(missing.status, 2);
   EXPECT_NE(missing.errors.find("cannot open"), std::string::npos);
+  // A FIFO at the path is refused at once, not waited on for a writer.
+  const std::string fifo = home_.root() + "/fifo.log";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const Outcome piped = Run("--verify " + fifo);
+  EXPECT_EQ(piped.status, 2);
+  EXPECT_NE(piped.errors.find("not a regular file"), std::string::npos) << piped.errors;
 
   const std::string good = ReadBytes(home_.LogPath());
   WriteBytes(home_.LogPath(), good.substr(0, good.size() - 10));

@@ -54,13 +54,25 @@ TEST(TextEngineText, ParagraphEndsBreaksAndWrapMarkersReadBack) {
   EXPECT_EQ(e.Text(), text + text);
 }
 
-TEST(TextEngineText, TextRangeClampsAndMinusOneMeansEnd) {
+TEST(TextEngineText, TextRangeAndFindLastCharClamp) {
   TextEngine e;
   Load(e, "ABC\r\nDEF");
   EXPECT_EQ(e.TextRange(4, -1), "DEF");
   EXPECT_EQ(e.TextRange(-5, 2), "AB");
   EXPECT_EQ(e.TextRange(6, 100), "F");
   EXPECT_EQ(e.TextRange(5, 2), "");
+
+  // "<A<BC<" with the buffer's gap left after "<A": the search spans both sides.
+  Load(e, "<A<BC<");
+  e.SetSelection(2, 2);
+  e.ReplaceSelection("X");
+  e.SetSelection(2, 3);
+  e.DeleteSelection();
+  EXPECT_EQ(e.FindLastChar('<', 0, 100), 5);
+  EXPECT_EQ(e.FindLastChar('<', -3, 5), 2);
+  EXPECT_EQ(e.FindLastChar('<', 1, 2), -1);
+  EXPECT_EQ(e.FindLastChar('A', 2, 6), -1);
+  EXPECT_EQ(e.FindLastChar('<', 4, 1), -1);
 }
 
 TEST(TextEngineText, FormattedRangeRoundTripAndShortRuns) {
