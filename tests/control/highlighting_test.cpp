@@ -47,7 +47,7 @@ class HighlightingTest : public ControlTest {
   int Logged(const std::string& message) {
     ErrorLogReader reader;
     int n = 0;
-    if (reader.Load(DefaultErrorLogPath()) != ErrorLogReader::LoadResult::kOk) return 0;
+    if (reader.Load(platform::ErrorLogFile().string()) != ErrorLogReader::LoadResult::kOk) return 0;
     for (const ErrorLogRecord& r : reader.Records().records) n += r.text.find(message) != std::string::npos;
     return n;
   }
