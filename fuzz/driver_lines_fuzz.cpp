@@ -12,13 +12,15 @@
 
 namespace {
 
-// One control and driver for the whole run, as one script session.
+// One control and driver for the whole run, as one script session; both stay
+// reachable from these statics until the process ends.
 zv::script::Driver& SharedDriver() {
+  static zv::platform::ComPtr<zv::IZVEmulControl>* control = nullptr;
   static zv::script::Driver* driver = [] {
     zv::fuzz::PrivateProfile();
     zv::RegisterZVEmulClassObjects();
     auto* desktop = new zv::script::HeadlessDesktop;
-    auto* control = new zv::platform::ComPtr<zv::IZVEmulControl>;
+    control = new zv::platform::ComPtr<zv::IZVEmulControl>;
     zv::fuzz::Check(SUCCEEDED(zv::script::CreateControl(control)));
     auto* made = new zv::script::Driver(*control->Get(), *desktop);
     zv::fuzz::Check(made->Start(1024, 768));
