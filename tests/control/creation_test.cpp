@@ -164,5 +164,18 @@ TEST_F(CreationTest, DestroyingTheWindowDestroysTheResWindows) {
   EXPECT_TRUE(Call("ReadScreen").ok());
 }
 
+TEST_F(CreationTest, TwaAndWindowCountAreOneForAllControlsOfTheProcess) {
+  Create();
+  Put("WindowCount", S(4));
+  Put("TWA", B(TRUE));
+  const platform::ComPtr<IZVEmulControl> first = control;
+  // A second control sees the first's TWA, and its constructor sets the
+  // window count back to ten for both.
+  Construct();
+  EXPECT_EQ(Get("TWA").value, B(TRUE));
+  EXPECT_EQ(Get("WindowCount").value, S(10));
+  Put("TWA", B(FALSE));
+}
+
 }  // namespace
 }  // namespace zv::testing
