@@ -4,48 +4,12 @@
 #include "platform/clocks.h"
 #include "platform/desktop.h"
 #include "platform/fixed_system_values.h"
-#include "platform/font_catalogs.h"
-#include "platform/in_process_clipboard.h"
-#include "platform/message_box_recorder.h"
 #include "platform/window.h"
 
 namespace zv::platform {
 namespace {
 
-using ::testing::ElementsAre;
 using ::testing::FieldsAre;
-
-TEST(MessageBoxRecorderTest, RecordsEveryBoxInOrderAndAnswers) {
-  auto recorder = std::make_unique<MessageBoxRecorder>();
-  MessageBoxRecorder& boxes = *recorder;
-  DesktopServices services;
-  services.message_boxes = std::move(recorder);
-  Desktop desktop(std::move(services));
-  DesktopScope scope(desktop);
-
-  EXPECT_EQ(MessageBox(0, "SOM not found", "ZVEmul", MB_OK | MB_ICONERROR), IDOK);
-  EXPECT_EQ(MessageBox(0, "Clear?", "ZVEmul", MB_YESNO | MB_ICONQUESTION), IDYES);
-  boxes.SetAnswer(IDNO);
-  EXPECT_EQ(MessageBox(0, "Again?", "", MB_YESNOCANCEL), IDNO);
-  boxes.ClearAnswer();
-  EXPECT_EQ(MessageBox(0, "Go on?", "", MB_OKCANCEL), IDOK);
-
-  EXPECT_THAT(boxes.boxes(),
-              ElementsAre(FieldsAre("SOM not found", "ZVEmul", MB_OK | MB_ICONERROR),
-                          FieldsAre("Clear?", "ZVEmul", MB_YESNO | MB_ICONQUESTION),
-                          FieldsAre("Again?", "", MB_YESNOCANCEL), FieldsAre("Go on?", "", MB_OKCANCEL)));
-}
-
-TEST(InProcessClipboardTest, KeepsTheLastTextExactly) {
-  InProcessClipboard clipboard;
-  EXPECT_FALSE(clipboard.GetText().has_value());
-  EXPECT_TRUE(clipboard.SetText(std::string("A\r\nB\0C", 6)));
-  EXPECT_EQ(clipboard.GetText(), std::string("A\r\nB\0C", 6));
-  clipboard.SetText("");
-  EXPECT_TRUE(clipboard.HasText()) << "an empty text is still a text";
-  clipboard.Clear();
-  EXPECT_FALSE(clipboard.HasText());
-}
 
 TEST(ManualClockTest, AdvancesAcrossDayMonthAndYearAndWrapsTheTickCount) {
   ManualClock clock;
@@ -64,11 +28,6 @@ TEST(ManualClockTest, AdvancesAcrossDayMonthAndYearAndWrapsTheTickCount) {
 
   clock.SetLocalTime({2023, 13, 1, 0, 0, 0, 0, 0});
   EXPECT_THAT(clock.Now(), FieldsAre(2024, 1, 1, 0, 0, 0, 0, 1)) << "month 13 carries over";
-}
-
-TEST(SystemClockTest, GivesAPlausibleLocalTime) {
-  const LocalTime now = SystemClock().Now();
-  EXPECT_TRUE(now.year >= 2020 && now.month >= 1 && now.month <= 12 && now.day_of_week <= 6 && now.millisecond < 1000);
 }
 
 TEST(SystemValuesTest, InjectedValuesReachTheFreeFunctions) {
@@ -125,21 +84,6 @@ TEST(DesktopScopeTest, ScopesNestAndHandlersRunOnTheirWindowsDesktop) {
     reader.Destroy();
   }
   EXPECT_EQ(&CurrentDesktop(), &fallback);
-}
-
-TEST(FixedFontCatalogTest, FindsListedFacesWithoutRegardToCase) {
-  FixedFontCatalog fonts;
-  const auto courier = fonts.Find("courier NEW");
-  ASSERT_TRUE(courier.has_value());
-  EXPECT_EQ(courier->face, "courier NEW") << "named as asked";
-  EXPECT_EQ(courier->pitch_and_family, FIXED_PITCH | FF_MODERN);
-  EXPECT_EQ(courier->charset, ANSI_CHARSET);
-  EXPECT_EQ(fonts.Find("Arial")->pitch_and_family, VARIABLE_PITCH | FF_SWISS);
-  EXPECT_FALSE(fonts.Find("ZELVANTA Default").has_value());
-
-  FixedFontCatalog only_one({{"Terminal", OEM_CHARSET, FIXED_PITCH | FF_MODERN}});
-  EXPECT_EQ(only_one.Find("terminal")->charset, OEM_CHARSET);
-  EXPECT_FALSE(only_one.Find("Courier New").has_value());
 }
 
 }  // namespace
