@@ -24,6 +24,7 @@ constexpr std::array<std::string_view, 20> kHelp{
     "Alt+1 .. Alt+0    send the entry to window 1 .. 10",
     "Alt+Enter         a new line inside the entry",
     "Insert            insert or overtype",
+    "\xDF                 the mark of a local command: \xDF" "VER, \xDF" "HELP",
     "Shift+arrows      select (or drag with the mouse)",
     "Ctrl+C, Ctrl+X    copy, cut the selection (Ctrl+Insert copies too)",
     "Ctrl+V            paste",
