@@ -32,7 +32,6 @@ constexpr std::array<std::string_view, 20> kHelp{
     "Mouse             a tab opens its window, [=] one or two frames,",
     "                  a click in a screen puts the caret there",
     "Ctrl+\\, Ctrl+Q    leave the desk (asks while entries are with the host)",
-    "",
     "Letters show as capitals: type them without Shift. Any key closes this.",
 };
 
