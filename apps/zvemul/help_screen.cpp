@@ -24,6 +24,7 @@ constexpr std::array<std::string_view, 20> kHelp{
     "Alt+1 .. Alt+0    send the entry to window 1 .. 10",
     "Alt+Enter         a new line inside the entry",
     "Insert            insert or overtype",
+    "\xDF                 the mark of a local command: \xDF" "VER, \xDF" "HELP",
     "Shift+arrows      select (or drag with the mouse)",
     "Ctrl+C, Ctrl+X    copy, cut the selection (Ctrl+Insert copies too)",
     "Ctrl+V            paste",
@@ -31,7 +32,6 @@ constexpr std::array<std::string_view, 20> kHelp{
     "Mouse             a tab opens its window, [=] one or two frames,",
     "                  a click in a screen puts the caret there",
     "Ctrl+\\, Ctrl+Q    leave the desk (asks while entries are with the host)",
-    "",
     "Letters show as capitals: type them without Shift. Any key closes this.",
 };
 

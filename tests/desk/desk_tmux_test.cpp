@@ -336,7 +336,8 @@ TEST_F(DeskTmuxTest, AResizedPaneIsLaidOutAgainAndSigtermLeavesCleanly) {
       },
       std::chrono::seconds(10)))
       << desk.last();
-  EXPECT_TRUE(desk.CursorShown()) << "the caret is in sight at once";
+  EXPECT_TRUE(desk.WaitFor([&](const std::string&) { return desk.CursorShown(); }, std::chrono::seconds(5)))
+      << "the caret is in sight after the resize";
 
   const std::string pid = desk.DeskPid();
   ASSERT_FALSE(pid.empty());
