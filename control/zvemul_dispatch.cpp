@@ -113,10 +113,6 @@ void AddProperties(Builder& b, CZVEmulCtrl& c) {
 }
 
 void AddMethods(Builder& b, CZVEmulCtrl& c) {
-  const auto none = [](InvokeKind, Args) { return Variant(); };
-  const auto no_text = [](InvokeKind, Args) { return Bstr(""); };
-  const auto refused = [](InvokeKind, Args) { return Variant::Bool(FALSE); };
-
   b.Method(9, "HostEntry", AutoType::kBool, {P("Window", AutoType::kShort), P("Data", AutoType::kBstr)},
            [&c](InvokeKind, Args a) { return Variant::Bool(c.HostEntry(Short(a[0]), Text(a[1]))); });
   b.Method(10, "ClearScreen", AutoType::kVoid, {P("Window", AutoType::kShort)}, [&c](InvokeKind, Args a) {
