@@ -155,6 +155,17 @@ bool Desk::Start(std::string& error) {
            {Variant::Short(static_cast<std::int16_t>(options_.sessions)),
             Variant::String(platform::Cp1252ToUtf16(platform::Utf8ToCp1252(options_.session_map)))});
   }
+  if (!options_.keyboard_mapping.empty()) {
+    const platform::InvokeResult loaded =
+        Invoke("LoadKeyboardMapping", InvokeKind::kMethod,
+               {Variant::String(platform::Cp1252ToUtf16(platform::Utf8ToCp1252(options_.keyboard_mapping)))});
+    if (!loaded.ok() || loaded.value.integer() == 0) {
+      error = "the keyboard mapping " + options_.keyboard_mapping +
+              " was not loaded (a file the keyboard mapper refuses, or no keyboard mapper registered: "
+              "run zvemul-register)";
+      return false;
+    }
+  }
   Invoke("SetScriptStatusText", InvokeKind::kMethod, {Variant::String(platform::Cp1252ToUtf16(kHint))});
   // Where two frames would cut a page, one frame shows it whole; the
   // layout button still switches.

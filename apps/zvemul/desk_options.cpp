@@ -23,6 +23,9 @@ std::optional<DeskOptions> ParseDeskOptions(int argc, const char* const* argv, s
       ->type_name("TEXT");
   app.add_option("--profile", options.profile, "Use DIR as the user's profile (HOME) instead of $HOME")
       ->type_name("DIR");
+  app.add_option("--keyboard-mapping", options.keyboard_mapping,
+                 "Load a keyboard mapping (such as components/keymap/mappings/de.kbm)")
+      ->type_name("FILE");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -14,6 +14,7 @@ struct DeskOptions {
   int sessions = 1;
   std::string session_map;
   std::string profile;  // the user's profile folder (HOME); empty: $HOME
+  std::string keyboard_mapping;  // a mapping file to load (LoadKeyboardMapping); empty: none
 };
 
 // Parses the arguments. On --help or an error, writes what the parser says

@@ -8,6 +8,7 @@ namespace zv::desk {
 namespace {
 
 constexpr int kMaxTextWidth = 60;
+constexpr std::size_t kTabWidth = 8;
 
 // Breaks a paragraph into lines of at most `width`, at blanks where it can.
 void Wrap(std::string_view paragraph, int width, std::vector<std::string>& lines) {
@@ -111,7 +112,16 @@ std::vector<std::string> MessageDialog::Lines(int width) const {
     const std::size_t end = rest.find('\n');
     std::string_view paragraph = rest.substr(0, end);
     while (!paragraph.empty() && (paragraph.back() == '\r' || paragraph.back() == ' ')) paragraph.remove_suffix(1);
-    Wrap(paragraph, width, lines);
+    // Tabs line up at every eighth column, as in a desktop's message box.
+    std::string expanded;
+    for (const char c : paragraph) {
+      if (c == '\t') {
+        expanded.append(kTabWidth - expanded.size() % kTabWidth, ' ');
+      } else {
+        expanded += c;
+      }
+    }
+    Wrap(expanded, width, lines);
     if (end == std::string_view::npos) break;
     rest.remove_prefix(end + 1);
   }

@@ -345,5 +345,32 @@ TEST_F(DeskTmuxTest, AResizedPaneIsLaidOutAgainAndSigtermLeavesCleanly) {
   desk.ExpectTerminalRestored();
 }
 
+TEST_F(DeskTmuxTest, AGermanKeyboardMappingAndTheLocalCommands) {
+  // Registered as ./zv run does it, in the test's own registry store.
+  ASSERT_EQ(Shell(ZV_BINARY_DIR "/apps/zvemul-register/zvemul-register").status, 0);
+  TmuxDesk desk(home_, 100, 40);
+  desk.Start("--latency 0 --keyboard-mapping " ZV_SOURCE_DIR "/components/keymap/mappings/de.kbm");
+  ASSERT_TRUE(desk.WaitForText("No Scripts Running")) << desk.last();
+  EXPECT_TRUE(std::regex_search(Lines(desk.last()).back(), std::regex("No Scripts Running *\\|DE *\\|")))
+      << desk.last();
+
+  desk.Literal("\u00dfver");
+  desk.Keys("Enter");
+  ASSERT_TRUE(desk.WaitForText("version: 1, 0, 1, 2")) << desk.last();
+  EXPECT_TRUE(Contains(desk.last(), "ZVEmul ActiveX Control Module")) << desk.last();
+  desk.Keys("Enter");
+  desk.Literal("\u00dfhelp");
+  desk.Keys("Enter");
+  ASSERT_TRUE(desk.WaitForText("        VER     Returns version information.")) << desk.last();
+  desk.Keys("Enter");
+  ASSERT_TRUE(desk.WaitFor([](const std::string& s) { return !Contains(s, "Commands:"); }, std::chrono::seconds(5)))
+      << desk.last();
+
+  desk.Literal("m\u00fcller");
+  ASSERT_TRUE(desk.WaitForText(">MUELLER")) << desk.last();
+  desk.Keys("'C-\\'");
+  desk.ExpectTerminalRestored();
+}
+
 }  // namespace
 }  // namespace zv::desk

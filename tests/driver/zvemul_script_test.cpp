@@ -317,5 +317,27 @@ TEST_F(ZvemulScriptTest, ASignalEndsTheRunAndTheSettingsAreWritten) {
   }
 }
 
+TEST_F(ZvemulScriptTest, AKeyboardMappingLoadedAfterRegistrationTranslatesTypedCharacters) {
+  // As an installation has it: the control and its components registered.
+  ASSERT_EQ(std::system(ZV_BINARY_DIR "/apps/zvemul-register/zvemul-register > /dev/null"), 0);
+  const std::string mapping = ZV_SOURCE_DIR "/components/keymap/mappings/de.kbm";
+  std::ofstream(home_.root() + "/bad.kbm") << "zvemul keyboard mapping 1\nname Bad\n\x01";
+  const std::string script =
+      "{\"call\": \"LoadKeyboardMapping\", \"args\": [\"" + mapping + "\"]}\n"
+      "{\"agent\": \"type\", \"text\": \"m\u00fcller\"}\n"
+      "{\"agent\": \"screen\", \"window\": 0}\n"
+      "{\"call\": \"CurrentMappingLoaded\"}\n"
+      "{\"agent\": \"view\"}\n"
+      "{\"call\": \"LoadKeyboardMapping\", \"args\": [\"" + home_.root() + "/bad.kbm\"]}\n";
+  ASSERT_EQ(Run("--profile " + home_.root() + "/profile", script), 0);
+  const std::vector<Json> replies = Replies();
+  ASSERT_EQ(replies.size(), 6u);
+  EXPECT_EQ(replies[0]["result"], -1);
+  EXPECT_THAT(replies[2]["result"]["text"].get<std::string>(), HasSubstr(">MUELLER"));
+  EXPECT_EQ(replies[3]["result"], "German");
+  EXPECT_EQ(replies[4]["result"]["status_bar"]["parts"][4], "DE");
+  EXPECT_EQ(replies[5]["result"], 0);
+}
+
 }  // namespace
 }  // namespace zv::script::testing
