@@ -2,23 +2,16 @@
 // input could hold, and a record read whole reads back the same once written.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "control/settings_record.h"
+#include "fuzz/fuzz_support.h"
 #include "macros/macro_array.h"
 #include "reswindow/input_recall.h"
 
-namespace {
-
-void Check(bool condition) {
-  if (!condition) std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zv;
+  using zv::fuzz::Check;
   std::string input(reinterpret_cast<const char*>(data), size);
   CInputRecall history(50);
   CMacroArray macros;
