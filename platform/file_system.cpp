@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <system_error>
@@ -306,25 +307,21 @@ bool IsDirectory(std::string_view path) {
   return stat(NativePath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::optional<std::string> ReadNativeFile(const fs::path& path, std::size_t max_bytes) {
+namespace {
+
+// At most `limit` bytes from the start of a regular file, read on past the
+// size fstat gave when the file grows meanwhile.
+std::optional<std::string> ReadNativeHead(const fs::path& path, std::size_t limit) {
   // Non-blocking open so that a FIFO in place of the file cannot hang us.
   Fd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   struct stat st;
   if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  if (static_cast<std::uint64_t>(st.st_size) > max_bytes) return std::nullopt;
-  std::string data(static_cast<std::size_t>(st.st_size), '\0');
+  std::string data(std::min(limit, static_cast<std::size_t>(st.st_size)), '\0');
   std::size_t done = 0;
   for (;;) {
     if (done == data.size()) {
-      // The file may have grown since fstat: read on, within the limit.
-      if (data.size() >= max_bytes) {
-        char probe;
-        const ssize_t n = read(fd.get(), &probe, 1);
-        if (n == 0) break;
-        if (n < 0 && errno == EINTR) continue;
-        return std::nullopt;
-      }
-      data.resize(std::min(max_bytes, data.size() + 4096));
+      if (data.size() >= limit) break;
+      data.resize(std::min(limit, data.size() + 4096));
     }
     const ssize_t n = read(fd.get(), data.data() + done, data.size() - done);
     if (n < 0 && errno == EINTR) continue;
@@ -336,25 +333,25 @@ std::optional<std::string> ReadNativeFile(const fs::path& path, std::size_t max_
   return data;
 }
 
+}  // namespace
+
+std::optional<std::string> ReadNativeFile(const fs::path& path, std::size_t max_bytes) {
+  // A file too long already is refused before anything is read; one byte
+  // more than allowed tells one that grew meanwhile.
+  struct stat st;
+  if (stat(path.c_str(), &st) == 0 && static_cast<std::uint64_t>(st.st_size) > max_bytes) return std::nullopt;
+  const std::size_t limit = max_bytes == SIZE_MAX ? max_bytes : max_bytes + 1;
+  auto data = ReadNativeHead(path, limit);
+  if (!data || data->size() > max_bytes) return std::nullopt;
+  return data;
+}
+
 std::optional<std::string> ReadWholeFile(std::string_view path, std::size_t max_bytes) {
   return ReadNativeFile(NativePath(path), max_bytes);
 }
 
 std::optional<std::string> ReadFileHead(std::string_view path, std::size_t max_bytes) {
-  Fd fd(open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  struct stat st;
-  if (fd.get() < 0 || fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-  std::string data(std::min(max_bytes, static_cast<std::size_t>(st.st_size)), '\0');
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = read(fd.get(), data.data() + done, data.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return std::nullopt;
-    if (n == 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  data.resize(done);
-  return data;
+  return ReadNativeHead(NativePath(path), max_bytes);
 }
 
 bool WriteWholeFile(std::string_view path, std::string_view data, FileWriteMode mode) {

@@ -1,5 +1,8 @@
 // The settings file at work: read when the control's window is made,
 // written when it is destroyed, and what a damaged file does to a start.
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <filesystem>
 
 #include "control/settings_record.h"
@@ -146,6 +149,37 @@ TEST_F(SettingsTest, ScreenFilesGoWhenTheFaceAskedForIsNotTheOneApplied) {
       EXPECT_EQ(fs::exists(Folder() / ("ZVEMUL" + std::to_string(i) + ".RTF")), installed) << i;
     control.Reset();
   }
+}
+
+TEST_F(SettingsTest, TheDumperPrintsAFileAndNamesWhatIsDamaged) {
+  const std::string tool = ZV_BINARY_DIR "/apps/zvemul-settings/zvemul-settings";
+  if (!fs::exists(tool)) GTEST_SKIP() << "zvemul-settings is not built";
+  Create();
+  Put("MacroKey", T("PNR"), {T("Shift+P")});
+  control.Reset();
+  const auto run = [&](const fs::path& file) {
+    std::string output;
+    FILE* pipe = ::popen((tool + " '" + file.native() + "' 2>&1").c_str(), "r");
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    const int status = ::pclose(pipe);
+    return std::make_pair(WEXITSTATUS(status), output);
+  };
+  const auto [whole_status, whole] = run(File());
+  EXPECT_EQ(whole_status, 0);
+  EXPECT_NE(whole.find("version      0x00010003"), std::string::npos) << whole;
+  EXPECT_NE(whole.find("\"Shift+P\" -> \"PNR\""), std::string::npos) << whole;
+  EXPECT_NE(whole.find("layout       2 (two frames)"), std::string::npos) << whole;
+
+  const std::string record = ReadText(File());
+  WriteText(Folder() / "cut.dat", record.substr(0, 4 + 32 + 1 + static_cast<std::size_t>(record[36]) + 2 + 9));
+  const auto [cut_status, cut] = run(Folder() / "cut.dat");
+  EXPECT_EQ(cut_status, 1);
+  EXPECT_NE(cut.find("macro keys: unexpected end of archive"), std::string::npos) << cut;
+  EXPECT_NE(cut.find("the control shows: \"An error occurred during the loading of the local macro key mapping.\""),
+            std::string::npos)
+      << cut;
+  EXPECT_EQ(run(Folder() / "missing.dat").first, 2);
 }
 
 }  // namespace

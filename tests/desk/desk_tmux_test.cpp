@@ -67,6 +67,9 @@ class TmuxDesk {
   TmuxDesk& operator=(const TmuxDesk&) = delete;
 
   void Start(const std::string& arguments) {
+    // Typed before the shell's first prompt, the command would be echoed
+    // ahead of it and the prompt counted once too few when the desk ends.
+    WaitForText(kPrompt);
     const std::string term = Shell("infocmp tmux-256color >/dev/null").status == 0 ? "tmux-256color" : "screen";
     Literal("TERM=" + term + " LANG=C.UTF-8 " + kDesk + " " + arguments);
     Keys("Enter");
