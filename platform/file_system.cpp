@@ -374,9 +374,12 @@ bool ReplaceNativeFile(const fs::path& path, std::string_view data) {
     unlink(temp.c_str());
     return false;
   }
+  // The rename is done; flushing the folder only makes it last through a
+  // crash, so a folder that cannot be flushed does not undo it.
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   Fd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  return dir.get() >= 0 && fsync(dir.get()) == 0;
+  if (dir.get() >= 0) fsync(dir.get());
+  return true;
 }
 
 void RemoveStaleReplacements(const fs::path& path) {
