@@ -39,19 +39,7 @@ namespace {
 using platform::Variant;
 using Clock = std::chrono::steady_clock;
 
-// A private profile for the whole run, so the real home is never touched.
-const std::string& Profile() {
-  static const std::string root = [] {
-    char pattern[] = "/tmp/zv-bench-XXXXXX";
-    const std::string path = ::mkdtemp(pattern) != nullptr ? pattern : "/tmp";
-    ::setenv("HOME", path.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (path + "/config").c_str(), 1);
-    ::setenv("XDG_STATE_HOME", (path + "/state").c_str(), 1);
-    ::setenv("ZVEMUL_LOGFILE", (path + "/logfile.log").c_str(), 1);
-    return path;
-  }();
-  return root;
-}
+const std::string& Profile() { return script::PrivateProfile(); }
 
 // `rows` rows of 64 characters, as a host sends them ("|" between rows).
 std::string HostRows(int rows) {
