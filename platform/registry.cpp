@@ -1,9 +1,6 @@
 #include "platform/registry.h"
 
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -16,6 +13,7 @@
 
 #include "platform/file_system.h"
 #include "platform/code_page.h"
+#include "platform/locked_file.h"
 
 namespace zv::platform {
 namespace {
@@ -106,68 +104,6 @@ std::string_view Trim(std::string_view s) {
   return s;
 }
 
-// ---- Text encodings of the file -----------------------------------------------------
-
-void AppendUtf8(std::string& out, char32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
-std::string Utf16LeToUtf8(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size());
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
-      const char32_t low = static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
-      if (low >= 0xDC00 && low < 0xE000) {
-        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
-    }
-    if (unit >= 0xD800 && unit < 0xE000) unit = 0xFFFD;
-    AppendUtf8(out, unit);
-  }
-  return out;
-}
-
-// 8-bit string data <-> the UTF-16LE bytes that hex(1), hex(2) and hex(7) carry.
-std::string AnsiToUtf16Le(std::string_view ansi) {
-  std::string out;
-  out.reserve(ansi.size() * 2);
-  for (char c : ansi) {
-    const char32_t cp = Cp1252ToUnicode(c);
-    out += static_cast<char>(cp & 0xFF);
-    out += static_cast<char>((cp >> 8) & 0xFF);
-  }
-  return out;
-}
-
-std::string Utf16LeToAnsi(std::string_view bytes) {
-  std::string out;
-  out.reserve(bytes.size() / 2);
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    const char32_t unit = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
-    out += UnicodeToCp1252(unit).value_or('?');
-  }
-  return out;
-}
-
-bool IsUtf16Type(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
-
 // ---- Writing the file -----------------------------------------------------------------
 
 std::string Quote(std::string_view ansi) {
@@ -180,37 +116,21 @@ std::string Quote(std::string_view ansi) {
   return out;
 }
 
-// A REG_SZ that a quoted string gives back exactly: one terminating NUL and
-// no line breaks or other NULs.
-bool QuotableString(const std::string& data) {
-  if (data.empty() || data.back() != '\0') return false;
-  return data.find_first_of(std::string_view("\0\r\n", 3)) == data.size() - 1;
-}
-
-void AppendHex(std::string& out, std::string_view prefix, std::string_view bytes) {
+void AppendHex(std::string& out, std::string_view bytes) {
   static constexpr char kDigits[] = "0123456789abcdef";
-  out += prefix;
-  std::size_t column = out.size() - out.rfind('\n') - 1;
+  out += "hex:";
   for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (i > 0) out += ',';
     const auto b = static_cast<unsigned char>(bytes[i]);
     out += kDigits[b >> 4];
     out += kDigits[b & 0xF];
-    column += 2;
-    if (i + 1 < bytes.size()) {
-      out += ',';
-      ++column;
-      if (column > 76) {
-        out += "\\\n  ";
-        column = 2;
-      }
-    }
   }
 }
 
 void AppendValue(std::string& out, const RegValue& value) {
   out += value.name.empty() ? std::string("@") : Quote(value.name);
   out += '=';
-  if (value.type == REG_SZ && QuotableString(value.data)) {
+  if (value.type == REG_SZ) {
     out += Quote(std::string_view(value.data).substr(0, value.data.size() - 1));
   } else if (value.type == REG_DWORD && value.data.size() == 4) {
     DWORD v = 0;
@@ -218,12 +138,8 @@ void AppendValue(std::string& out, const RegValue& value) {
     char text[16];
     std::snprintf(text, sizeof text, "dword:%08x", v);
     out += text;
-  } else if (value.type == REG_BINARY) {
-    AppendHex(out, "hex:", value.data);
   } else {
-    char prefix[24];
-    std::snprintf(prefix, sizeof prefix, "hex(%x):", value.type);
-    AppendHex(out, prefix, IsUtf16Type(value.type) ? AnsiToUtf16Le(value.data) : value.data);
+    AppendHex(out, value.data);
   }
   out += '\n';
 }
@@ -276,30 +192,6 @@ class Parser {
       if (line.front() == '[') {
         Section(line);
         continue;
-      }
-      // hex data may go on over several lines, each but the last ending in '\'.
-      std::string joined;
-      if (line.back() == '\\' && line.find("hex") != std::string_view::npos) {
-        joined.assign(line.substr(0, line.size() - 1));
-        bool too_long = false;
-        bool more = true;
-        while (more && pos < text.size()) {
-          end = text.find('\n', pos);
-          if (end == std::string_view::npos) end = text.size();
-          std::string_view next = Trim(text.substr(pos, end - pos));
-          pos = end + 1;
-          ++line_number_;
-          more = !next.empty() && next.back() == '\\';
-          if (more) next.remove_suffix(1);
-          // The rest of an overlong value is read on, and dropped with it.
-          too_long = too_long || joined.size() + next.size() > RegistryStore::kMaxLineLength;
-          if (!too_long) joined += next;
-        }
-        if (too_long) {
-          Warn("continued line too long, skipped");
-          continue;
-        }
-        line = joined;
       }
       Value(line);
     }
@@ -455,25 +347,14 @@ class Parser {
       }
       value.type = REG_DWORD;
       for (int i = 0; i < 4; ++i) value.data += static_cast<char>((*number >> (8 * i)) & 0xFF);
-    } else if (line.starts_with("hex")) {
-      line.remove_prefix(3);
-      value.type = REG_BINARY;
-      if (line.starts_with("(")) {
-        const std::size_t close = line.find(')');
-        auto type = close == std::string_view::npos ? std::nullopt : HexNumber(line.substr(1, close - 1));
-        if (!type) {
-          Warn("bad hex(type) value");
-          return;
-        }
-        value.type = *type;
-        line.remove_prefix(close + 1);
-      }
-      auto bytes = line.starts_with(":") ? HexBytes(line.substr(1)) : std::nullopt;
-      if (!bytes || (IsUtf16Type(value.type) && bytes->size() % 2 != 0)) {
+    } else if (line.starts_with("hex:")) {
+      auto bytes = HexBytes(line.substr(4));
+      if (!bytes) {
         Warn("bad hex value");
         return;
       }
-      value.data = IsUtf16Type(value.type) ? Utf16LeToAnsi(*bytes) : std::move(*bytes);
+      value.type = REG_BINARY;
+      value.data = std::move(*bytes);
     } else {
       Warn("unknown value type");
       return;
@@ -499,32 +380,15 @@ class Parser {
   std::size_t line_number_ = 0;
 };
 
-// Serialises writers of one store file across processes.
-class FileLock {
- public:
-  explicit FileLock(const fs::path& path) {
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ < 0) return;
-    const auto deadline = std::chrono::steady_clock::now() + kLockTimeout;
-    while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
-      if ((errno != EWOULDBLOCK && errno != EINTR) || std::chrono::steady_clock::now() >= deadline) {
-        close(fd_);
-        fd_ = -1;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+// Serialises writers of one store file across processes: the lock file,
+// held for the change, waited for up to kLockTimeout.
+bool TakeLock(LockedFile& lock, const fs::path& path) {
+  const auto deadline = std::chrono::steady_clock::now() + kLockTimeout;
+  while (lock.Open(path.native()) == OpenStatus::kBusy && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
   }
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-  ~FileLock() {
-    if (fd_ >= 0) close(fd_);  // closing drops the lock
-  }
-  bool held() const { return fd_ >= 0; }
-
- private:
-  int fd_ = -1;
-};
+  return lock.IsOpen();
+}
 
 }  // namespace
 
@@ -603,8 +467,8 @@ class RegistryStore::Impl {
     }
     std::error_code ec;
     fs::create_directories(file_->parent_path(), ec);
-    FileLock lock(fs::path(file_->native() + ".lock"));
-    if (!lock.held()) return ERROR_LOCK_VIOLATION;
+    LockedFile lock;
+    if (!TakeLock(lock, file_->native() + ".lock")) return ERROR_LOCK_VIOLATION;
     Refresh();
     if (!writable_) return ERROR_ACCESS_DENIED;
     bool changed = false;
@@ -654,13 +518,7 @@ class RegistryStore::Impl {
       return;
     }
     std::string_view view = *text;
-    std::string converted;
-    if (view.starts_with("\xFF\xFE")) {
-      converted = Utf16LeToUtf8(view.substr(2));
-      view = converted;
-    } else if (view.starts_with("\xEF\xBB\xBF")) {
-      view.remove_prefix(3);
-    }
+    if (view.starts_with("\xEF\xBB\xBF")) view.remove_prefix(3);
     Parser(classes_root_, current_user_, name, warn_).Parse(view);
   }
 
@@ -763,6 +621,14 @@ LSTATUS RegistryStore::SetValue(HKEY key, std::string_view name, DWORD type, con
     return ERROR_INVALID_PARAMETER;
   }
   std::string bytes(reinterpret_cast<const char*>(data), size);
+  // Only what the file's text can carry: a string of one line, a dword, bytes.
+  if (type == REG_SZ) {
+    if (!bytes.empty() && bytes.back() == '\0') bytes.pop_back();
+    if (bytes.find_first_of(std::string_view("\0\r\n", 3)) != std::string::npos) return ERROR_INVALID_PARAMETER;
+    bytes += '\0';
+  } else if ((type != REG_DWORD || size != 4) && type != REG_BINARY) {
+    return ERROR_INVALID_PARAMETER;
+  }
   std::lock_guard lock(impl_->mutex);
   return impl_->Mutate([&](bool& changed) {
     RegKey* k = nullptr;
@@ -892,7 +758,7 @@ std::optional<std::string> RegistryStore::GetString(HKEY root, std::string_view 
     data.resize(size);  // the value may change between the two calls
   }
   CloseKey(key);
-  if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return std::nullopt;
+  if (status != ERROR_SUCCESS || type != REG_SZ) return std::nullopt;
   data.resize(std::min(data.size(), data.find('\0')));
   return data;
 }

@@ -13,11 +13,10 @@
 //   [-HKEY_CURRENT_USER\Software\Obsolete]
 //
 // Strings take the escapes \\ and \"; "=-" deletes a value and "[-KEY]" a
-// key with everything below it; hex:, hex(N): (with "\" line continuation)
-// carry other types, REG_EXPAND_SZ and REG_MULTI_SZ as UTF-16LE like the
-// desktop writes them. The file is UTF-8 (a UTF-16LE export with its byte
-// order mark is read too); names and string data are Windows-1252 towards
-// the logic. A line that cannot be read is skipped with a warning; the file
+// key with everything below it; "hex:" carries bytes (REG_BINARY). Those
+// three types are all it holds: a string of one line (REG_SZ), a dword,
+// bytes. The file is UTF-8 (a byte order mark is skipped); names and string
+// data are Windows-1252 towards the logic. A line that cannot be read is skipped with a warning; the file
 // is re-read when it changes on disk and written whole, atomically, after
 // each change, under a lock file so that processes do not lose each other's
 // changes.
@@ -67,6 +66,8 @@ class RegistryStore {
   // With `data` null only the size is given; a buffer that is too small
   // gives ERROR_MORE_DATA and the size needed.
   LSTATUS QueryValue(HKEY key, std::string_view name, DWORD* type, BYTE* data, DWORD* size);
+  // REG_SZ (one line; its terminating NUL optional), REG_DWORD or REG_BINARY;
+  // ERROR_INVALID_PARAMETER for anything the file cannot hold.
   LSTATUS SetValue(HKEY key, std::string_view name, DWORD type, const BYTE* data, DWORD size);
   LSTATUS DeleteValue(HKEY key, std::string_view name);
   // Deletes a key that has no subkeys.
@@ -80,7 +81,7 @@ class RegistryStore {
   // Shortcuts over a path below a root (or an open key).
   bool KeyExists(HKEY root, std::string_view sub_key);
   std::optional<DWORD> GetDword(HKEY root, std::string_view sub_key, std::string_view name);
-  // REG_SZ or REG_EXPAND_SZ (unexpanded), up to its first NUL.
+  // A REG_SZ value.
   std::optional<std::string> GetString(HKEY root, std::string_view sub_key, std::string_view name);
   // Create the key when missing.
   LSTATUS SetDword(HKEY root, std::string_view sub_key, std::string_view name, DWORD value);
