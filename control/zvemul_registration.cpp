@@ -131,6 +131,7 @@ HRESULT ZVEmulRegisterServer(std::string_view library) {
   const std::string server = library.empty() ? platform::ModulePathOf(&kModuleMarker) : std::string(library);
   if (server.empty()) return E_FAIL;
   RegistryStore& store = platform::CurrentRegistryStore();
+  store.BeginChanges();  // the file is written once, for the whole registration
   Writes writes(store);
   writes.Status(platform::RegisterServerClass(store, {CLSID_ZVEmulCtrl, kZVEmulProgId, kControlTypeName, server}));
   writes.Key(std::string(kZVEmulProgId) + "\\Insertable");
@@ -155,11 +156,13 @@ HRESULT ZVEmulRegisterServer(std::string_view library) {
   const platform::TypeLibraryInfo& info = ZVEmulTypeLibraryInfo();
   RegisterInterface(writes, IID_DZVEmul, info.dispatch_interface);
   RegisterInterface(writes, IID_DZVEmulEvents, info.event_interface);
+  writes.Status(store.EndChanges());
   return HRESULT_FROM_WIN32(writes.status());
 }
 
 HRESULT ZVEmulUnregisterServer() {
   RegistryStore& store = platform::CurrentRegistryStore();
+  store.BeginChanges();
   LSTATUS status = platform::UnregisterServerClass(store, CLSID_ZVEmulCtrl, kZVEmulProgId);
   const auto also = [&status](LSTATUS next) {
     if (status == ERROR_SUCCESS && next != ERROR_FILE_NOT_FOUND) status = next;
@@ -177,6 +180,7 @@ HRESULT ZVEmulUnregisterServer() {
   }
   also(store.DeleteTree(HKEY_CLASSES_ROOT, InterfaceKey(IID_DZVEmul)));
   also(store.DeleteTree(HKEY_CLASSES_ROOT, InterfaceKey(IID_DZVEmulEvents)));
+  also(store.EndChanges());
   return HRESULT_FROM_WIN32(status == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : status);
 }
 

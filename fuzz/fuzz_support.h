@@ -2,10 +2,9 @@
 // and a private profile folder so that nothing touches the real home.
 #pragma once
 
-#include <stdlib.h>
-
 #include <cstdlib>
-#include <string>
+
+#include "apps/zvemul-script/headless_control.h"
 
 namespace zv::fuzz {
 
@@ -13,19 +12,6 @@ inline void Check(bool condition) {
   if (!condition) std::abort();
 }
 
-// HOME, the XDG folders and the error log inside one fresh folder (made
-// once per process, left for the system to clean up); returns its path.
-inline const std::string& PrivateProfile() {
-  static const std::string root = [] {
-    char pattern[] = "/tmp/zv-fuzz-XXXXXX";
-    const std::string path = ::mkdtemp(pattern) != nullptr ? pattern : "/tmp";
-    ::setenv("HOME", path.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (path + "/config").c_str(), 1);
-    ::setenv("XDG_STATE_HOME", (path + "/state").c_str(), 1);
-    ::setenv("ZVEMUL_LOGFILE", (path + "/logfile.log").c_str(), 1);
-    return path;
-  }();
-  return root;
-}
+using script::PrivateProfile;
 
 }  // namespace zv::fuzz

@@ -371,7 +371,26 @@ bool ReplaceNativeFile(const fs::path& path, std::string_view data) {
     unlink(temp.c_str());
     return false;
   }
+  // The rename is done; flushing the folder only makes it last through a
+  // crash, so a folder that cannot be flushed does not undo it.
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  Fd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() >= 0) fsync(dir.get());
   return true;
+}
+
+void RemoveStaleReplacements(const fs::path& path) {
+  const std::string prefix = "." + path.filename().native() + ".";
+  std::error_code ec;
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().native();
+    // mkostemp's six characters after the prefix, nothing else.
+    if (name.size() == prefix.size() + 6 && name.starts_with(prefix) && it->is_regular_file(ec)) {
+      std::error_code ignored;
+      fs::remove(it->path(), ignored);
+    }
+  }
 }
 
 }  // namespace zv::platform

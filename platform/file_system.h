@@ -109,8 +109,13 @@ enum class FileWriteMode {
 // Writes `data` from the start of the file, creating it with mode 0600.
 bool WriteWholeFile(std::string_view path, std::string_view data, FileWriteMode mode);
 
-// Replaces the file with `data` atomically (temporary file in the same
-// folder, flushed, then renamed over it), mode 0600.
+// Replaces the file with `data` atomically (temporary file ".NAME.XXXXXX" in
+// the same folder, flushed, renamed over it, then the folder flushed so the
+// rename survives a crash), mode 0600.
 bool ReplaceNativeFile(const std::filesystem::path& path, std::string_view data);
+// Removes the temporary files of ReplaceNativeFile that a writer killed
+// before its rename left beside `path`. Only for callers that hold the lock
+// under which every replacement of `path` is made.
+void RemoveStaleReplacements(const std::filesystem::path& path);
 
 }  // namespace zv::platform

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -39,6 +40,9 @@ struct RegKey {
   std::string name;
   std::map<std::string, std::unique_ptr<RegKey>, NameLess> subkeys;
   std::vector<RegValue> values;
+  // Lines of this key's sections that were not understood, comments
+  // included, written back as they were.
+  std::vector<std::string> kept;
 
   RegValue* FindValue(std::string_view value_name) {
     for (auto& v : values) {
@@ -82,6 +86,15 @@ FileStamp StampOf(const fs::path& path) {
   return stamp;
 }
 
+// A name with a control character would break the file's lines or let a
+// name read back as something else.
+bool HasControlCharacter(std::string_view name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return b < 0x20 || b == 0x7F;
+  });
+}
+
 // Splits "A\B\C" into its names; empty names (doubled or outer backslashes)
 // are ignored. False when a name or the depth is beyond the desktop's limits.
 bool SplitKeyPath(std::string_view path, std::vector<std::string>& names) {
@@ -90,7 +103,10 @@ bool SplitKeyPath(std::string_view path, std::vector<std::string>& names) {
     std::size_t end = path.find('\\', start);
     if (end == std::string_view::npos) end = path.size();
     if (end > start) {
-      if (end - start > RegistryStore::kMaxKeyNameLength || names.size() >= RegistryStore::kMaxKeyDepth) return false;
+      if (end - start > RegistryStore::kMaxKeyNameLength || names.size() >= RegistryStore::kMaxKeyDepth ||
+          HasControlCharacter(path.substr(start, end - start))) {
+        return false;
+      }
       names.emplace_back(path.substr(start, end - start));
     }
     start = end + 1;
@@ -145,10 +161,11 @@ void AppendValue(std::string& out, const RegValue& value) {
 }
 
 void AppendKey(std::string& out, const RegKey& key, std::string& path, bool is_root) {
-  if (!is_root || !key.values.empty()) {
+  if (!is_root || !key.values.empty() || !key.kept.empty()) {
     out += '[';
     out += Cp1252ToUtf8(path);
     out += "]\n";
+    for (const auto& line : key.kept) out.append(line).append("\n");
     for (const auto& value : key.values) AppendValue(out, value);
     out += '\n';
   }
@@ -165,9 +182,10 @@ void AppendKey(std::string& out, const RegKey& key, std::string& path, bool is_r
 
 class Parser {
  public:
-  Parser(RegKey& classes_root, RegKey& current_user, const std::string& file_name,
+  // Lines not understood outside any usable key go to `loose`.
+  Parser(RegKey& classes_root, RegKey& current_user, std::vector<std::string>& loose, const std::string& file_name,
          const RegistryWarningSink& warn)
-      : classes_root_(classes_root), current_user_(current_user), file_name_(file_name), warn_(warn) {}
+      : classes_root_(classes_root), current_user_(current_user), loose_(loose), file_name_(file_name), warn_(warn) {}
 
   void Parse(std::string_view text) {
     std::size_t pos = 0;
@@ -178,16 +196,22 @@ class Parser {
       ++line_number_;
       std::string_view line = text.substr(pos, end - pos);
       pos = end + 1;
+      raw_ = line;
+      if (!raw_.empty() && raw_.back() == '\r') raw_.remove_suffix(1);
       if (line.size() > RegistryStore::kMaxLineLength) {
-        Warn("line too long, skipped");
+        Warn("line too long, kept as it is");
         continue;
       }
       line = Trim(line);
-      if (line.empty() || line.front() == ';') continue;
+      if (line.empty()) continue;
+      if (line.front() == ';') {
+        Keep();
+        continue;
+      }
       if (first) {
         first = false;
         if (line == kHeader || line == kOldHeader) continue;
-        Warn("missing the line \"Windows Registry Editor Version 5.00\"");
+        Report("missing the line \"Windows Registry Editor Version 5.00\"");
       }
       if (line.front() == '[') {
         Section(line);
@@ -198,9 +222,14 @@ class Parser {
   }
 
  private:
-  void Warn(const std::string& message) const {
-    warn_(file_name_ + ":" + std::to_string(line_number_) + ": " + message);
+  // A line not understood is reported and kept where it was, so that the
+  // next write of the file does not lose it.
+  void Warn(const std::string& message) {
+    Report(message);
+    Keep();
   }
+  void Report(const std::string& message) const { warn_(file_name_ + ":" + std::to_string(line_number_) + ": " + message); }
+  void Keep() { (key_ != nullptr ? key_->kept : loose_).emplace_back(raw_); }
 
   void Section(std::string_view line) {
     key_ = nullptr;
@@ -304,14 +333,15 @@ class Parser {
 
   void Value(std::string_view line) {
     if (key_ == nullptr) {
-      if (!skip_reported_) Warn("value outside a usable key, skipped");
+      if (!skip_reported_) Report("value outside a usable key, kept as it is");
       skip_reported_ = true;
+      Keep();
       return;
     }
     std::string name;
     if (line.front() == '@') {
       line.remove_prefix(1);
-    } else if (auto quoted = QuotedString(line)) {
+    } else if (auto quoted = QuotedString(line); quoted && !HasControlCharacter(*quoted)) {
       name = std::move(*quoted);
     } else {
       Warn("bad value name (a quoted name with \\\\ and \\\" escapes, or @)");
@@ -373,10 +403,12 @@ class Parser {
 
   RegKey& classes_root_;
   RegKey& current_user_;
+  std::vector<std::string>& loose_;
   const std::string& file_name_;
   const RegistryWarningSink& warn_;
   RegKey* key_ = nullptr;
   bool skip_reported_ = false;
+  std::string_view raw_;  // the line being read, as it stands in the file
   std::size_t line_number_ = 0;
 };
 
@@ -458,34 +490,50 @@ class RegistryStore::Impl {
   }
 
   // Runs one change under the file lock, on the file's latest content, and
-  // writes the file when the change was made.
+  // writes the file when the change was made; between BeginChanges() and
+  // EndChanges() the lock is already held and the file is written at the end.
   template <typename Change>
   LSTATUS Mutate(Change change) {
     if (!file_) {
       bool changed = false;
       return change(changed);
     }
-    std::error_code ec;
-    fs::create_directories(file_->parent_path(), ec);
+    if (changes_depth_ > 0) {
+      if (!changes_lock_.IsOpen()) return ERROR_LOCK_VIOLATION;
+      if (!writable_) return ERROR_ACCESS_DENIED;
+      bool changed = false;
+      const LSTATUS status = change(changed);
+      changes_made_ = changes_made_ || changed;
+      return status;
+    }
     LockedFile lock;
-    if (!TakeLock(lock, file_->native() + ".lock")) return ERROR_LOCK_VIOLATION;
-    Refresh();
+    if (!Lock(lock)) return ERROR_LOCK_VIOLATION;
     if (!writable_) return ERROR_ACCESS_DENIED;
     bool changed = false;
     const LSTATUS status = change(changed);
     if (status != ERROR_SUCCESS || !changed) return status;
-    const std::string text = Export();
-    if (text.size() > kMaxFileBytes || !ReplaceNativeFile(*file_, text)) {
-      Load();  // back to what the file holds
-      return ERROR_CANTWRITE;
-    }
-    stamp_ = StampOf(*file_);
-    return ERROR_SUCCESS;
+    return Write();
+  }
+
+  void BeginChanges() {
+    if (changes_depth_++ > 0 || !file_) return;
+    changes_made_ = false;
+    Lock(changes_lock_);
+  }
+
+  LSTATUS EndChanges() {
+    if (changes_depth_ == 0 || --changes_depth_ > 0 || !file_) return ERROR_SUCCESS;
+    const LSTATUS status = changes_made_ && changes_lock_.IsOpen() ? Write() : ERROR_SUCCESS;
+    changes_lock_.Close();
+    changes_made_ = false;
+    return status;
   }
 
   std::string Export() const {
     std::string out(kHeader);
     out += "\n\n";
+    for (const auto& line : loose_lines_) out.append(line).append("\n");
+    if (!loose_lines_.empty()) out += '\n';
     std::string path = classes_root_.name;
     AppendKey(out, classes_root_, path, true);
     path = current_user_.name;
@@ -500,11 +548,36 @@ class RegistryStore::Impl {
     REGSAM access = KEY_READ;
   };
 
+  // Takes the lock file and brings the store up to the file's content. A
+  // writer killed before its rename left its temporary file: nobody else
+  // can be writing one while the lock is held, so any found goes.
+  bool Lock(LockedFile& lock) {
+    std::error_code ec;
+    fs::create_directories(file_->parent_path(), ec);
+    if (!TakeLock(lock, file_->native() + ".lock")) return false;
+    RemoveStaleReplacements(*file_);
+    Refresh();
+    return true;
+  }
+
+  LSTATUS Write() {
+    const std::string text = Export();
+    if (text.size() > kMaxFileBytes || !ReplaceNativeFile(*file_, text)) {
+      Load();  // back to what the file holds
+      return ERROR_CANTWRITE;
+    }
+    stamp_ = StampOf(*file_);
+    return ERROR_SUCCESS;
+  }
+
   void Load() {
     classes_root_.subkeys.clear();
     classes_root_.values.clear();
     current_user_.subkeys.clear();
     current_user_.values.clear();
+    classes_root_.kept.clear();
+    current_user_.kept.clear();
+    loose_lines_.clear();
     stamp_ = StampOf(*file_);
     writable_ = true;
     if (!stamp_.exists) return;
@@ -519,17 +592,21 @@ class RegistryStore::Impl {
     }
     std::string_view view = *text;
     if (view.starts_with("\xEF\xBB\xBF")) view.remove_prefix(3);
-    Parser(classes_root_, current_user_, name, warn_).Parse(view);
+    Parser(classes_root_, current_user_, loose_lines_, name, warn_).Parse(view);
   }
 
   std::optional<fs::path> file_;
   RegistryWarningSink warn_;
   RegKey classes_root_;
   RegKey current_user_;
+  std::vector<std::string> loose_lines_;  // kept lines outside any usable key
   std::map<HKEY, OpenHandle> handles_;
   HKEY next_handle_ = 1;
   FileStamp stamp_;
   bool writable_ = true;
+  int changes_depth_ = 0;  // BeginChanges() not yet ended
+  LockedFile changes_lock_;
+  bool changes_made_ = false;
 };
 
 RegistryStore::RegistryStore() : impl_(std::make_unique<Impl>(std::nullopt, RegistryWarningSink{})) {}
@@ -538,6 +615,16 @@ RegistryStore::RegistryStore(fs::path file, RegistryWarningSink warn)
     : impl_(std::make_unique<Impl>(std::move(file), std::move(warn))) {}
 
 RegistryStore::~RegistryStore() = default;
+
+void RegistryStore::BeginChanges() {
+  std::lock_guard lock(impl_->mutex);
+  impl_->BeginChanges();
+}
+
+LSTATUS RegistryStore::EndChanges() {
+  std::lock_guard lock(impl_->mutex);
+  return impl_->EndChanges();
+}
 
 fs::path RegistryStore::DefaultPath() { return ConfigHome() / "zvemul" / "registry.reg"; }
 
@@ -617,7 +704,8 @@ LSTATUS RegistryStore::QueryValue(HKEY key, std::string_view name, DWORD* type, 
 }
 
 LSTATUS RegistryStore::SetValue(HKEY key, std::string_view name, DWORD type, const BYTE* data, DWORD size) {
-  if ((data == nullptr && size != 0) || size > kMaxValueBytes || name.size() > kMaxValueNameLength) {
+  if ((data == nullptr && size != 0) || size > kMaxValueBytes || name.size() > kMaxValueNameLength ||
+      HasControlCharacter(name)) {
     return ERROR_INVALID_PARAMETER;
   }
   std::string bytes(reinterpret_cast<const char*>(data), size);

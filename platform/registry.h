@@ -16,10 +16,13 @@
 // key with everything below it; "hex:" carries bytes (REG_BINARY). Those
 // three types are all it holds: a string of one line (REG_SZ), a dword,
 // bytes. The file is UTF-8 (a byte order mark is skipped); names and string
-// data are Windows-1252 towards the logic. A line that cannot be read is skipped with a warning; the file
-// is re-read when it changes on disk and written whole, atomically, after
-// each change, under a lock file so that processes do not lose each other's
-// changes.
+// data are Windows-1252 towards the logic; a name with a control character
+// is refused. A line that cannot be read is reported and kept: the next
+// write puts it back as it was, with the comments, in its key's section (or
+// at the top when it belongs to no usable key). The file is re-read when it
+// changes on disk and written whole, atomically, after each change (or once
+// for changes made together, BeginChanges), under a lock file so that
+// processes do not lose each other's changes.
 #pragma once
 
 #include <filesystem>
@@ -90,9 +93,29 @@ class RegistryStore {
   // The whole store in the file's format.
   std::string Export();
 
+  // Changes made until the matching EndChanges() are one change of the
+  // file: the file lock is held throughout and the file is written once, at
+  // the end (pairs nest; the outermost end writes). EndChanges() answers
+  // ERROR_CANTWRITE when that write fails; the store then holds the file's
+  // content again.
+  void BeginChanges();
+  LSTATUS EndChanges();
+
  private:
   class Impl;
   std::unique_ptr<Impl> impl_;
+};
+
+// BeginChanges() for the lifetime of a scope.
+class RegistryChanges {
+ public:
+  explicit RegistryChanges(RegistryStore& store) : store_(store) { store_.BeginChanges(); }
+  ~RegistryChanges() { store_.EndChanges(); }
+  RegistryChanges(const RegistryChanges&) = delete;
+  RegistryChanges& operator=(const RegistryChanges&) = delete;
+
+ private:
+  RegistryStore& store_;
 };
 
 // The process's store: the one set last, or a store over DefaultPath()

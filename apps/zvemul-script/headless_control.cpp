@@ -1,8 +1,23 @@
 #include "apps/zvemul-script/headless_control.h"
 
+#include <stdlib.h>
+
 #include "apps/zvemul-script/driver.h"
 
 namespace zv::script {
+
+const std::string& PrivateProfile() {
+  static const std::string root = [] {
+    char pattern[] = "/tmp/zv-private-XXXXXX";
+    const std::string path = ::mkdtemp(pattern) != nullptr ? pattern : "/tmp";
+    ::setenv("HOME", path.c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", (path + "/config").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", (path + "/state").c_str(), 1);
+    ::setenv("ZVEMUL_LOGFILE", (path + "/logfile.log").c_str(), 1);
+    return path;
+  }();
+  return root;
+}
 
 HeadlessControl::HeadlessControl(int width, int height) {
   RegisterZVEmulClassObjects();

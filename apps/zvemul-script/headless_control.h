@@ -5,6 +5,7 @@
 // the caller's to set first.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -12,6 +13,11 @@
 #include "control/zvemul_surface.h"
 
 namespace zv::script {
+
+// HOME, the XDG folders and the error log inside one fresh folder, made and
+// set in the environment on the first call (left for the system to clean
+// up); its path. For programs that must never touch the real home.
+const std::string& PrivateProfile();
 
 class HeadlessControl {
  public:

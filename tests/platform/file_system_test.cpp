@@ -178,6 +178,14 @@ TEST_F(FolderTest, WholeFileReadsAreBoundedAndWritesCanKeepTheTail) {
   ASSERT_EQ(stat((root_ / "r.txt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0600u);
   EXPECT_FALSE(ReplaceNativeFile(root_ / "no" / "r.txt", "x"));
+  // What a writer killed before its rename left behind goes; nothing else.
+  for (const char* name : {".r.txt.Ab12Cd", ".r.txt.keep", ".other.Ab12Cd"}) {
+    WriteText(root_ / name, "x");
+  }
+  RemoveStaleReplacements(root_ / "r.txt");
+  EXPECT_FALSE(fs::exists(root_ / ".r.txt.Ab12Cd"));
+  EXPECT_TRUE(fs::exists(root_ / ".r.txt.keep") && fs::exists(root_ / ".other.Ab12Cd"));
+  EXPECT_EQ(ReadText(root_ / "r.txt"), "second");
 }
 
 TEST_F(FolderTest, ReplacingAFileKeepsItsTailAndNeverLeavesItHalfWritten) {

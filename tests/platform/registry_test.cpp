@@ -127,6 +127,69 @@ TEST_F(RegistryFileTest, HandEditedFileKeepsWhatItCanRead) {
   for (const auto& w : warnings_) lines.push_back(std::stoi(w.substr(w.find(':') + 1)));
   EXPECT_EQ(lines, (std::vector<int>{3, 7, 8, 10, 11, 12, 13, 14, 16, 19}));
   EXPECT_TRUE(warnings_[0].starts_with("registry.reg:3: ")) << warnings_[0];
+
+  // A change writes the file again: the comment and every line that could
+  // not be read are still there as they were, those of a key in its section.
+  ASSERT_EQ(store.SetDword(HKEY_CURRENT_USER, kBrimlux, "Exists", 1), ERROR_SUCCESS);
+  const std::string text = ReadText(path_);
+  const std::size_t brimlux = text.find("[HKEY_CURRENT_USER\\Software\\Zelvanta\\Brimlux]\n");
+  ASSERT_NE(brimlux, std::string::npos) << text.substr(0, 2000);
+  for (const char* loose : {"\"Orphan\"=dword:1\n", "; a comment\n", "[HKEY_LOCAL_MACHINE\\Software]\n",
+                            "\"Lost2\"=\"y\"\n", "[HKEY_CURRENT_USER\\Software\\Broken\n"}) {
+    EXPECT_LT(text.find(loose), brimlux) << loose;
+  }
+  for (const char* kept : {"\"Debug\"=dword:123456789\n", "\"Path\"=\"C:\\rules.xml\"\n", "\"Open\"=\"unterminated\n",
+                           "garbage\n", "\"Wide\"=hex(2):41,00,00,00\n"}) {
+    const std::size_t at = text.find(kept);
+    EXPECT_TRUE(at != std::string::npos && at > brimlux) << kept;
+  }
+  EXPECT_NE(text.find(std::string(RegistryStore::kMaxLineLength, 'x')), std::string::npos);
+  warnings_.clear();
+  RegistryStore reread = Open();
+  EXPECT_EQ(reread.GetDword(HKEY_CURRENT_USER, kBrimlux, "Exists"), 1u);
+  EXPECT_EQ(reread.Export(), store.Export());
+  EXPECT_EQ(warnings_.size(), 10u);
+}
+
+// A UTF-8 file that happens to start with the bytes FF FE is still UTF-8:
+// its keys are read and the odd first line is kept.
+TEST_F(RegistryFileTest, AFileStartingWithFfFeIsReadAsUtf8) {
+  WriteFile("\xFF\xFEWindows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\X]\n\"A\"=\"\xC3\xA9\"\n");
+  RegistryStore store = Open();
+  EXPECT_EQ(store.GetString(HKEY_CURRENT_USER, "Software\\X", "A"), "\xE9");
+  ASSERT_EQ(store.SetDword(HKEY_CURRENT_USER, "Software\\X", "B", 2), ERROR_SUCCESS);
+  const std::string text = ReadText(path_);
+  EXPECT_NE(text.find("\n\xFF\xFEWindows Registry Editor Version 5.00\n"), std::string::npos);
+  EXPECT_EQ(Open().GetString(HKEY_CURRENT_USER, "Software\\X", "A"), "\xE9");
+}
+
+// Names stay on their line; a write killed before its rename leaves nothing
+// for long; changes made together write the file once.
+TEST_F(RegistryFileTest, NamesTemporaryFilesAndChangesMadeTogether) {
+  RegistryStore store = Open();
+  EXPECT_EQ(store.SetString(HKEY_CURRENT_USER, "Software\\N", "A\nB", "x"), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(store.SetString(HKEY_CURRENT_USER, "Software\\N\r\n[HKEY_CLASSES_ROOT\\Evil]", "", "x"),
+            ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(store.SetString(HKEY_CURRENT_USER, "Software\\N", "Tab\tbed", "x"), ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(store.KeyExists(HKEY_CLASSES_ROOT, "Evil"));
+  EXPECT_EQ(ReadText(path_).find("Evil"), std::string::npos);
+  WriteFile("Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\N]\n\"A\x01\"=\"x\"\n");
+  EXPECT_FALSE(Open().GetString(HKEY_CURRENT_USER, "Software\\N", "A\x01").has_value());
+
+  const std::filesystem::path stale = path_.parent_path() / ".registry.reg.Ab12Cd";
+  WriteText(stale, "half");
+  store.BeginChanges();
+  for (DWORD i = 0; i < 3; ++i) {
+    ASSERT_EQ(store.SetDword(HKEY_CURRENT_USER, "Software\\Together", "V" + std::to_string(i), i), ERROR_SUCCESS);
+  }
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_EQ(ReadText(path_).find("Together"), std::string::npos);  // not written yet
+  EXPECT_EQ(Open().GetDword(HKEY_CURRENT_USER, "Software\\Together", "V2"), std::nullopt);
+  EXPECT_EQ(store.EndChanges(), ERROR_SUCCESS);
+  RegistryStore reread = Open();
+  for (DWORD i = 0; i < 3; ++i) {
+    EXPECT_EQ(reread.GetDword(HKEY_CURRENT_USER, "Software\\Together", "V" + std::to_string(i)), i);
+  }
 }
 
 TEST_F(RegistryFileTest, DeletesInTheFileAndThroughTheCalls) {
