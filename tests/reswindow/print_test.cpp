@@ -102,7 +102,7 @@ class PrintTest : public ControlTest {
   void WriteRows(int count) {
     std::string response = "A\x01";
     for (int i = 1; i <= count; ++i) {
-      char row[32];
+      char row[40];
       std::snprintf(row, sizeof row, "ROW %03d ABCDEFGHIJKLMNOP|", i);
       response += row;
     }
