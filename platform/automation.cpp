@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
+#include <source_location>
+
+#include "platform/catch_all.h"
 
 namespace zv::platform {
 namespace {
@@ -290,6 +293,7 @@ InvokeResult DispatchTable::Invoke(DISPID id, InvokeKind kind, std::span<const V
     result.hresult = error.hresult;
     result.description = error.description;
   } catch (...) {
+    ReportCaughtException(std::source_location::current());
     result.hresult = E_UNEXPECTED;
   }
   return result;
@@ -315,6 +319,7 @@ void DispatchTable::Fire(DISPID id, std::vector<Variant> args) const {
       sink->OnEvent(*event, args);
     } catch (...) {
       // A container's failure in its own handler must not unwind the control.
+      ReportCaughtException(std::source_location::current());
     }
   }
 }

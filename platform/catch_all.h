@@ -1,28 +1,46 @@
 // The catch-all guard of the logic's boundaries (automation members, window
 // message handlers, operations the control calls on its windows): whatever
-// is thrown inside ends the operation quietly with its failure value.
+// is thrown inside ends the operation quietly with its failure value. The
+// logic writes nothing about it; a container or a test may install a
+// reporter that is told of each exception a guard ends.
 #pragma once
 
+#include <functional>
+#include <source_location>
+#include <string_view>
 #include <type_traits>
 #include <utility>
 
 namespace zv::platform {
 
+// What was thrown (its what(), or "unknown exception") and the guard's place.
+using CaughtExceptionReporter = std::function<void(std::string_view what, const std::source_location& where)>;
+
+// Installs the process's reporter (an empty one: none) and answers the one
+// it replaces.
+CaughtExceptionReporter SetCaughtExceptionReporter(CaughtExceptionReporter reporter);
+
+// Hands the exception being handled to the reporter; call only inside a
+// catch block. Never throws.
+void ReportCaughtException(const std::source_location& where) noexcept;
+
 template <typename R, typename Fn>
-R CatchAll(R failure, Fn&& fn) noexcept {
+R CatchAll(R failure, Fn&& fn, const std::source_location& where = std::source_location::current()) noexcept {
   try {
     return std::forward<Fn>(fn)();
   } catch (...) {
+    ReportCaughtException(where);
     return failure;
   }
 }
 
 template <typename Fn>
 requires std::is_void_v<std::invoke_result_t<Fn>>
-void CatchAll(Fn&& fn) noexcept {
+void CatchAll(Fn&& fn, const std::source_location& where = std::source_location::current()) noexcept {
   try {
     std::forward<Fn>(fn)();
   } catch (...) {
+    ReportCaughtException(where);
   }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/catch_all.h"
 #include "platform/desktop.h"
 
 namespace zv::platform {
@@ -170,11 +171,7 @@ LRESULT Window::SendMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   if (handle_ == 0) return 0;
   // Free functions called by the handler reach this window's desktop.
   DesktopScope scope(*desktop_);
-  try {
-    return WindowProc(message, wparam, lparam);
-  } catch (...) {
-    return 0;
-  }
+  return CatchAll(LRESULT{0}, [&] { return WindowProc(message, wparam, lparam); });
 }
 
 void Window::Invalidate() {

@@ -9,6 +9,7 @@
 
 #include "apps/zvemul-script/program.h"
 #include "control/zvemul_surface.h"
+#include "diagnostics/caught_exception_log.h"
 
 namespace {
 
@@ -38,5 +39,6 @@ int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
   EndInputOnSignals();
   zv::RegisterZVEmulClassObjects();
+  const zv::CCaughtExceptionLog caught(u"zvemul-script");
   return zv::script::RunProgram(argc, argv, std::cin, std::cout, std::cerr);
 }

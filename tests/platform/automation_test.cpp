@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "caught_exceptions.h"
+
 namespace zv::platform {
 namespace {
 
@@ -70,7 +72,12 @@ TEST_F(DispatchTableTest, FailuresNeverEscapeInvoke) {
   EXPECT_EQ(r.hresult, CTL_E_INVALIDPROPERTYVALUE);
   EXPECT_EQ(r.description, "Parameter out of range.");
   args[0] = Variant::Short(-1);
-  EXPECT_EQ(table.Invoke(9, InvokeKind::kMethod, args).hresult, E_UNEXPECTED);
+  {
+    // Anything else thrown is reported to the process's reporter as well.
+    zv::testing::ExpectCaughtExceptions caught;
+    EXPECT_EQ(table.Invoke(9, InvokeKind::kMethod, args).hresult, E_UNEXPECTED);
+    EXPECT_EQ(caught.caught(), std::vector<std::string>{"unknown exception"});
+  }
   args[0] = Variant::Short(1);
   r = table.Invoke(9, InvokeKind::kMethod, args);
   EXPECT_EQ(r.value, Variant::Bool(TRUE));

@@ -7,6 +7,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "caught_exceptions.h"
 #include "platform/desktop.h"
 #include "tests/platform/recording_window.h"
 
@@ -181,8 +182,10 @@ TEST_F(WindowTest, AThrowingHandlerIsAnsweredZero) {
     if (message == WM_USER + 1) throw 5;
     return std::nullopt;
   };
+  zv::testing::ExpectCaughtExceptions caught;
   EXPECT_EQ(SendMessage(window.handle(), WM_USER), 0);
   EXPECT_EQ(SendMessage(window.handle(), WM_USER + 1), 0);
+  EXPECT_EQ(caught.caught(), (std::vector<std::string>{"handler failure", "unknown exception"}));
   window.SetText("still alive");
   EXPECT_EQ(window.GetText(), "still alive");
 }
