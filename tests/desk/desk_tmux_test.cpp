@@ -175,7 +175,7 @@ TEST_F(DeskTmuxTest, AWholeBookingAtEightyByTwentyFourWithoutEsc) {
   TmuxDesk desk(home_, 80, 24);
   desk.Start("--latency 0");
   ASSERT_TRUE(desk.WaitForText("No Scripts Running")) << desk.last();
-  const std::string& bar = Lines(desk.last()).back();
+  const std::string bar = Lines(desk.last()).back();
   EXPECT_TRUE(Contains(bar, "DEMO")) << "the link's state in the communication part: " << bar;
   EXPECT_TRUE(ShowsTheTime(bar)) << "the clock part shows the time: " << bar;
 
