@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <limits>
-#include <source_location>
 
 #include "platform/catch_all.h"
 
@@ -293,7 +292,7 @@ InvokeResult DispatchTable::Invoke(DISPID id, InvokeKind kind, std::span<const V
     result.hresult = error.hresult;
     result.description = error.description;
   } catch (...) {
-    ReportCaughtException(std::source_location::current());
+    ReportCaughtException(CatchSite::Current());
     result.hresult = E_UNEXPECTED;
   }
   return result;
@@ -319,7 +318,7 @@ void DispatchTable::Fire(DISPID id, std::vector<Variant> args) const {
       sink->OnEvent(*event, args);
     } catch (...) {
       // A container's failure in its own handler must not unwind the control.
-      ReportCaughtException(std::source_location::current());
+      ReportCaughtException(CatchSite::Current());
     }
   }
 }

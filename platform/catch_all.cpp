@@ -18,7 +18,7 @@ CaughtExceptionReporter SetCaughtExceptionReporter(CaughtExceptionReporter repor
   return std::exchange(Reporter(), std::move(reporter));
 }
 
-void ReportCaughtException(const std::source_location& where) noexcept {
+void ReportCaughtException(const CatchSite& where) noexcept {
   try {
     if (!Reporter()) return;
     std::string what = "unknown exception";

@@ -6,15 +6,28 @@
 #pragma once
 
 #include <functional>
-#include <source_location>
 #include <string_view>
 #include <type_traits>
 #include <utility>
 
 namespace zv::platform {
 
+// Where a guard stands, filled in at the call by the compiler's builtins
+// (clang 14 with libstdc++ 12, which the fuzz build uses, has no
+// std::source_location).
+struct CatchSite {
+  const char* file = "";
+  unsigned line = 0;
+  const char* function = "";
+
+  static constexpr CatchSite Current(const char* file = __builtin_FILE(), unsigned line = __builtin_LINE(),
+                                     const char* function = __builtin_FUNCTION()) {
+    return CatchSite{file, line, function};
+  }
+};
+
 // What was thrown (its what(), or "unknown exception") and the guard's place.
-using CaughtExceptionReporter = std::function<void(std::string_view what, const std::source_location& where)>;
+using CaughtExceptionReporter = std::function<void(std::string_view what, const CatchSite& where)>;
 
 // Installs the process's reporter (an empty one: none) and answers the one
 // it replaces.
@@ -22,10 +35,10 @@ CaughtExceptionReporter SetCaughtExceptionReporter(CaughtExceptionReporter repor
 
 // Hands the exception being handled to the reporter; call only inside a
 // catch block. Never throws.
-void ReportCaughtException(const std::source_location& where) noexcept;
+void ReportCaughtException(const CatchSite& where) noexcept;
 
 template <typename R, typename Fn>
-R CatchAll(R failure, Fn&& fn, const std::source_location& where = std::source_location::current()) noexcept {
+R CatchAll(R failure, Fn&& fn, CatchSite where = CatchSite::Current()) noexcept {
   try {
     return std::forward<Fn>(fn)();
   } catch (...) {
@@ -36,7 +49,7 @@ R CatchAll(R failure, Fn&& fn, const std::source_location& where = std::source_l
 
 template <typename Fn>
 requires std::is_void_v<std::invoke_result_t<Fn>>
-void CatchAll(Fn&& fn, const std::source_location& where = std::source_location::current()) noexcept {
+void CatchAll(Fn&& fn, CatchSite where = CatchSite::Current()) noexcept {
   try {
     std::forward<Fn>(fn)();
   } catch (...) {

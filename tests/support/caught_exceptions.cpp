@@ -8,9 +8,9 @@ namespace {
 class FailOnCaughtException : public ::testing::Environment {
  public:
   void SetUp() override {
-    platform::SetCaughtExceptionReporter([](std::string_view what, const std::source_location& where) {
-      ADD_FAILURE_AT(where.file_name(), static_cast<int>(where.line()))
-          << "a catch-all guard ended an exception in " << where.function_name() << ": " << what;
+    platform::SetCaughtExceptionReporter([](std::string_view what, const platform::CatchSite& where) {
+      ADD_FAILURE_AT(where.file, static_cast<int>(where.line))
+          << "a catch-all guard ended an exception in " << where.function << ": " << what;
     });
   }
   void TearDown() override { platform::SetCaughtExceptionReporter({}); }
@@ -23,7 +23,7 @@ class FailOnCaughtException : public ::testing::Environment {
 
 ExpectCaughtExceptions::ExpectCaughtExceptions()
     : previous_(platform::SetCaughtExceptionReporter(
-          [this](std::string_view what, const std::source_location&) { caught_.emplace_back(what); })) {}
+          [this](std::string_view what, const platform::CatchSite&) { caught_.emplace_back(what); })) {}
 
 ExpectCaughtExceptions::~ExpectCaughtExceptions() { platform::SetCaughtExceptionReporter(std::move(previous_)); }
 
