@@ -284,7 +284,7 @@ TEST_F(DeskTmuxTest, CtrlPPrintsTheScreenThroughThePrintDialogIntoAPdf) {
   ASSERT_TRUE(desk.WaitForText("14 WR")) << desk.last();
   desk.Keys("C-p");
   ASSERT_TRUE(desk.WaitForText("[ Cancel ]")) << desk.last();
-  EXPECT_TRUE(Contains(desk.last(), " > PDF")) << desk.last();
+  EXPECT_TRUE(desk.WaitForText(" > PDF")) << desk.last();
   desk.Keys("Enter");
   const std::filesystem::path folder = home_.home() + "/zvemul-prints";
   ASSERT_TRUE(desk.WaitFor([&](const std::string&) { return std::filesystem::exists(folder); }, std::chrono::seconds(10)));
@@ -307,7 +307,7 @@ TEST_F(DeskTmuxTest, AFullQueueIsRefusedAndLeavingWithEntriesInFlightAsksFirst) 
     desk.Keys("Enter");
   }
   ASSERT_TRUE(desk.WaitForText("No more than 5 requests can be queued.")) << desk.last();
-  EXPECT_TRUE(Contains(desk.last(), "[ OK ]")) << desk.last();
+  EXPECT_TRUE(desk.WaitForText("[ OK ]")) << desk.last();
   desk.Keys("Enter");
   EXPECT_TRUE(desk.WaitFor([](const std::string& s) { return !Contains(s, "[ OK ]"); }, std::chrono::seconds(5)))
       << desk.last();
