@@ -213,6 +213,10 @@ TEST_F(DeskTmuxTest, AWholeBookingAtEightyByTwentyFourWithoutEsc) {
   desk.Drag(row, column, row, column + 6);
   desk.Keys("C-c");
   desk.Click(row + 1, 1);
+  // The click has been handled once the caret stands where it was clicked.
+  ASSERT_TRUE(desk.WaitFor([&](const std::string&) { return desk.CursorRow() == row + 1 && desk.CursorColumn() == 1; },
+                           std::chrono::seconds(10)))
+      << desk.last();
   desk.Literal("*");
   desk.Keys("C-v");
   EXPECT_TRUE(desk.WaitForText(">*" + locator)) << desk.last();
