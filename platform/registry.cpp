@@ -197,7 +197,8 @@ class Parser {
       std::string_view line = text.substr(pos, end - pos);
       pos = end + 1;
       raw_ = line;
-      if (!raw_.empty() && raw_.back() == '\r') raw_.remove_suffix(1);
+      // Every CR before the line break goes, so a kept line reads back as it was written.
+      while (!raw_.empty() && raw_.back() == '\r') raw_.remove_suffix(1);
       if (line.size() > RegistryStore::kMaxLineLength) {
         Warn("line too long, kept as it is");
         continue;

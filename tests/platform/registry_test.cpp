@@ -103,12 +103,12 @@ TEST_F(RegistryFileTest, HandEditedFileKeepsWhatItCanRead) {
       "\"Path\"=\"C:\\rules.xml\"\r\n"                    // 8: \r is no escape
       "\"Good\" = \"kept\"  \r\n"
       "\"Open\"=\"unterminated\r\n"                       // 10
-      "garbage\r\n"                                       // 11
+      "garbage\r\r\n"                                     // 11: a stray CR too
       "\"Wide\"=hex(2):41,00,00,00\r\n"                   // 12: only plain hex is read
       "[HKEY_LOCAL_MACHINE\\Software]\r\n"                // 13
       "\"Lost\"=\"x\"\r\n"                                // 14: under an unknown root
       "\"Lost2\"=\"y\"\r\n"                               // reported once per key
-      "[HKEY_CURRENT_USER\\Software\\Broken\r\n"          // 16
+      "[HKEY_CURRENT_USER\\Software\\Broken\r\r\n"        // 16
       "[HKCU\\Software\\Short]\r\n"
       "@=\"short form\"\r\n" +
       std::string("\"Long\"=\"") + std::string(RegistryStore::kMaxLineLength, 'x') + "\"\r\n" +  // 19
