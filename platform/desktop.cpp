@@ -5,6 +5,7 @@
 #include "platform/clocks.h"
 #include "platform/fixed_system_values.h"
 #include "platform/font_catalogs.h"
+#include "platform/held_menu.h"
 #include "platform/in_process_clipboard.h"
 #include "platform/message_box_recorder.h"
 #include "platform/print_dialog_recorder.h"
@@ -26,6 +27,7 @@ Desktop::Desktop(DesktopServices services) : services_(std::move(services)) {
   if (!services_.fonts) services_.fonts = std::make_unique<FixedFontCatalog>();
   if (!services_.print_dialogs) services_.print_dialogs = std::make_unique<PrintDialogRecorder>();
   if (!services_.printers) services_.printers = std::make_unique<SystemPrinters>();
+  if (!services_.menus) services_.menus = std::make_unique<HeldMenu>();
 }
 
 Desktop::~Desktop() {

@@ -14,6 +14,7 @@
 
 #include "platform/caret.h"
 #include "platform/key_input.h"
+#include "platform/menus.h"
 #include "platform/keyboard_state.h"
 #include "platform/printing.h"
 #include "platform/services.h"
@@ -27,8 +28,9 @@ class Window;
 // The services a container chooses. Any left empty gets the deterministic
 // one: a recording message box (answers the type's first button), an
 // in-process clipboard, a manual clock, the fixed system values, the
-// fixed font list, recorded print dialogs (answering OK) and the system's
-// printers (system_printers.h).
+// fixed font list, recorded print dialogs (answering OK), the system's
+// printers (system_printers.h) and menus that stay open until chosen
+// (held_menu.h).
 struct DesktopServices {
   std::unique_ptr<MessageBoxService> message_boxes;
   std::unique_ptr<Clipboard> clipboard;
@@ -37,6 +39,7 @@ struct DesktopServices {
   std::unique_ptr<FontCatalog> fonts;
   std::unique_ptr<PrintDialogService> print_dialogs;
   std::unique_ptr<PrinterService> printers;
+  std::unique_ptr<MenuService> menus;
 };
 
 enum class RedrawRequest {
@@ -60,6 +63,7 @@ class Desktop {
   FontCatalog& fonts() { return *services_.fonts; }
   PrintDialogService& print_dialogs() { return *services_.print_dialogs; }
   PrinterService& printers() { return *services_.printers; }
+  MenuService& menus() { return *services_.menus; }
   // The application's printer settings; none until first asked for.
   std::optional<PrinterSettings>& printer_defaults() { return printer_defaults_; }
 
@@ -72,6 +76,11 @@ class Desktop {
 
   HWND focus() const { return focus_; }
   HWND SetFocus(HWND hwnd);  // see SetFocus in window.h
+
+  // The pointer, in the top-level window's client coordinates: the
+  // container moves it with the mouse; popup menus open there.
+  POINT cursor_pos() const { return cursor_pos_; }
+  void set_cursor_pos(POINT at) { cursor_pos_ = at; }
 
   HWND capture() const { return capture_; }
   HWND SetCapture(HWND hwnd);
@@ -114,6 +123,7 @@ class Desktop {
   HWND next_handle_ = 1;
   HWND focus_ = 0;
   HWND capture_ = 0;
+  POINT cursor_pos_;
   Caret caret_;
   TimerQueue timers_;
   std::vector<HWND> needs_drawing_;

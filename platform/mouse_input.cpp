@@ -1,11 +1,11 @@
 #include "platform/mouse_input.h"
 
+#include "platform/desktop.h"
 #include "platform/window.h"
 
 namespace zv::platform {
 namespace {
 
-inline constexpr WPARAM kLeftButtonDown = 0x0001;  // MK_LBUTTON
 
 bool Inside(const RECT& client, POINT point) {
   return point.x >= 0 && point.y >= 0 && point.x < client.right && point.y < client.bottom;
@@ -35,12 +35,14 @@ std::optional<PointTarget> WindowAtPoint(HWND root, POINT point) {
   return target;
 }
 
-HWND ClickAt(HWND root, POINT point) {
+HWND ClickAt(HWND root, POINT point, MouseButton button) {
+  CurrentDesktop().set_cursor_pos(point);
   const std::optional<PointTarget> target = WindowAtPoint(root, point);
   if (!target || !IsWindowEnabled(target->hwnd)) return 0;
   const LPARAM at = MAKELPARAM(static_cast<WORD>(target->local.x), static_cast<WORD>(target->local.y));
-  SendMessage(target->hwnd, WM_LBUTTONDOWN, kLeftButtonDown, at);
-  SendMessage(target->hwnd, WM_LBUTTONUP, 0, at);
+  const bool left = button == MouseButton::kLeft;
+  SendMessage(target->hwnd, left ? WM_LBUTTONDOWN : WM_RBUTTONDOWN, left ? MK_LBUTTON : MK_RBUTTON, at);
+  SendMessage(target->hwnd, left ? WM_LBUTTONUP : WM_RBUTTONUP, 0, at);
   return target->hwnd;
 }
 

@@ -19,8 +19,12 @@ struct PointTarget {
 // top, as dialog controls are.
 std::optional<PointTarget> WindowAtPoint(HWND root, POINT point);
 
-// A left click: WM_LBUTTONDOWN, then WM_LBUTTONUP, to the window under the
-// point. Returns that window; 0 when there is none or it is disabled.
-HWND ClickAt(HWND root, POINT point);
+enum class MouseButton { kLeft, kRight };
+
+// A click: the pointer moves to the point (Desktop::cursor_pos), then the
+// button's down and up messages (WM_LBUTTONDOWN and WM_LBUTTONUP, or
+// WM_RBUTTONDOWN and WM_RBUTTONUP) go to the window under it. Returns that
+// window; 0 when there is none or it is disabled.
+HWND ClickAt(HWND root, POINT point, MouseButton button = MouseButton::kLeft);
 
 }  // namespace zv::platform

@@ -41,4 +41,22 @@ std::optional<Icon> ResourceModule::LoadIcon(UINT id, int cx, int cy) const {
   return out;
 }
 
+bool ResourceModule::AddBitmap(UINT id, Icon bitmap) {
+  if (!WellFormed(bitmap)) return false;
+  bitmaps_[id] = std::move(bitmap);
+  return true;
+}
+
+std::optional<Icon> ResourceModule::LoadBitmap(UINT id) const {
+  const auto it = bitmaps_.find(id);
+  if (it == bitmaps_.end()) return std::nullopt;
+  return it->second;
+}
+
+std::optional<Menu> ResourceModule::LoadMenu(UINT id) const {
+  const auto it = menus_.find(id);
+  if (it == menus_.end()) return std::nullopt;
+  return it->second;
+}
+
 }  // namespace zv::platform

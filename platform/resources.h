@@ -1,6 +1,7 @@
-// The resources a module carries: its icons by resource id, as the resource
-// section of a Windows module. A module's code loads them at the size it
-// needs; a resource that is missing fails the load.
+// The resources a module carries: its icons, bitmaps and menus by resource
+// id, as the resource section of a Windows module. A module's code loads
+// them (icons at the size it needs); a resource that is missing fails the
+// load.
 #pragma once
 
 #include <map>
@@ -8,18 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "platform/icon.h"
+#include "platform/menus.h"
 #include "platform/win_types.h"
 
 namespace zv::platform {
-
-// A two-colour icon: `height` rows of `width` characters, '#' for a pixel
-// in the foreground colour and ' ' for a transparent one.
-struct Icon {
-  int width = 0;
-  int height = 0;
-  std::vector<std::string> rows;
-  friend bool operator==(const Icon&, const Icon&) = default;
-};
 
 class ResourceModule {
  public:
@@ -35,8 +29,18 @@ class ResourceModule {
   // from the nearest source pixel; none when the module has no such icon.
   std::optional<Icon> LoadIcon(UINT id, int cx, int cy) const;
 
+  // Bitmaps are pictures at their own size; false for a malformed one.
+  bool AddBitmap(UINT id, Icon bitmap);
+  std::optional<Icon> LoadBitmap(UINT id) const;
+
+  // A menu resource: a menu whose items open the popups.
+  void AddMenu(UINT id, Menu menu) { menus_[id] = std::move(menu); }
+  std::optional<Menu> LoadMenu(UINT id) const;
+
  private:
   std::map<UINT, Icon> icons_;
+  std::map<UINT, Icon> bitmaps_;
+  std::map<UINT, Menu> menus_;
 };
 
 }  // namespace zv::platform
