@@ -330,6 +330,13 @@ bool CZVEmulCtrl::PreTranslateMessage(const MSG& msg) {
       FireDriveMacro(GetOfficeDir() + LookupMacroKey(std::string("Ctrl+Shift+") + key) + ".zvm");
       return true;
     }
+    // The context-menu key opens the menu whatever TWA is; the current
+    // window still gets the key.
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_APPS) {
+      BuildMacroMenu();
+      if (CResRichEdit* window = CurrentResWindow()) window->SendMessage(msg.message, msg.wParam, msg.lParam);
+      return true;
+    }
     // The container's accelerators see the keys a res window hands to the
     // control's own window (F4, F8, F9, Ctrl+Insert), not every key on its way.
     if (m_site == nullptr || msg.hwnd != handle()) return false;

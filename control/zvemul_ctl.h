@@ -137,8 +137,9 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   void MarkEntryForWindow(short n) override;
   // The control's message pre-translation, of the keys on their way to its
   // windows and of those a res window hands to it: Ctrl+P prints the current
-  // window, the office macro keys Ctrl+Shift+A and Ctrl+Shift+C, then the
-  // container's accelerators for a key handed to the control's own window.
+  // window, the office macro keys Ctrl+Shift+A and Ctrl+Shift+C, the
+  // context-menu key opens the menu, then the container's accelerators for
+  // a key handed to the control's own window.
   // True when handled.
   bool PreTranslateMessage(const MSG& msg) override;
   int RequestsInFlight() override;
@@ -178,7 +179,14 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   void NextWindow();
   void PreviousWindow();
   // Copies (or cuts) the current window's selection as plain text.
-  void CopySelectionToClipboard(BOOL cut);
+  void CopySelectionToClipboard(BOOL cut) override;
+  void PasteInCurrentWindow() override;
+  // The context menu (control/zvemul_menu.cpp): Cut, Copy and Paste, then
+  // the personal and office macro submenus at their pages, shown at the
+  // pointer for the first window of the active frame; or one submenu alone
+  // after a scroll command.
+  void BuildMacroMenu() override;
+  void ScrollMacroMenu(UINT command) override;
   void SetCurrentWindow(short window);
   void SwitchToWindow(short window);
   void SetFonts(const std::string& name, int size) override;
@@ -291,6 +299,11 @@ class CZVEmulCtrl final : public platform::ComObject<IZVEmulControl>,
   WORD m_fontSize = 10;
   std::array<Colors, kWindowCount> m_colors;
   std::string m_macroText;
+  // Macro submenu paging: the first macro shown of each submenu, and which
+  // menu the next opening shows (1 the whole menu, 2 personal, 3 office).
+  int m_personalMenuTop = 1;
+  int m_officeMenuTop = 1;
+  int m_menuToShow = 1;
   int m_awaitingResponses = 0;
   std::optional<std::string> m_keyboardName;
 };

@@ -1,5 +1,7 @@
 #include "control/zvemul_resources.h"
 
+#include <memory>
+
 namespace zv {
 namespace {
 
@@ -29,6 +31,23 @@ platform::ResourceModule MakeResources() {
                                     "#                #",
                                     "#                #",
                                     "##################"}});
+  module.AddBitmap(kScrollUpBitmap, {9, 5,
+                                     {"    #    ",
+                                      "   ###   ",
+                                      "  #####  ",
+                                      " ####### ",
+                                      "#########"}});
+  module.AddBitmap(kScrollDownBitmap, {9, 5,
+                                       {"#########",
+                                        " ####### ",
+                                        "  #####  ",
+                                        "   ###   ",
+                                        "    #    "}});
+  platform::Menu popup;
+  popup.Append(platform::MenuItem::Command(kNoMacrosPlaceholderId, "No assigned macros"));
+  platform::Menu menu;
+  menu.Append(platform::MenuItem::Submenu("", std::make_shared<const platform::Menu>(std::move(popup))));
+  module.AddMenu(kContextMenuResource, std::move(menu));
   return module;
 }
 
@@ -36,6 +55,23 @@ platform::ResourceModule MakeResources() {
 
 platform::ResourceModule& ZVEmulResources() {
   static platform::ResourceModule module = MakeResources();
+  module.AddBitmap(kScrollUpBitmap, {9, 5,
+                                     {"    #    ",
+                                      "   ###   ",
+                                      "  #####  ",
+                                      " ####### ",
+                                      "#########"}});
+  module.AddBitmap(kScrollDownBitmap, {9, 5,
+                                       {"#########",
+                                        " ####### ",
+                                        "  #####  ",
+                                        "   ###   ",
+                                        "    #    "}});
+  platform::Menu popup;
+  popup.Append(platform::MenuItem::Command(kNoMacrosPlaceholderId, "No assigned macros"));
+  platform::Menu menu;
+  menu.Append(platform::MenuItem::Submenu("", std::make_shared<const platform::Menu>(std::move(popup))));
+  module.AddMenu(kContextMenuResource, std::move(menu));
   return module;
 }
 

@@ -148,6 +148,11 @@ LRESULT CResRichEdit::WindowProc(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_LBUTTONDOWN:
       CatchAll([&] { OnLButtonDown(wparam, lparam); });
       return 0;
+    case WM_RBUTTONUP:
+      CatchAll([&] { OnRButtonUp(wparam, lparam); });
+      return 0;
+    case WM_COMMAND:
+      return CatchAll<LRESULT>(0, [&] { return OnCommand(wparam, lparam); });
     default:
       return CRichEdit20Ctrl::WindowProc(message, wparam, lparam);
   }

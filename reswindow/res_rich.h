@@ -38,6 +38,10 @@ class CResRichEdit : public CRichEdit20Ctrl {
   static constexpr std::size_t kMaxEntryLength = 1020;
   static constexpr std::size_t kPageCharacters = 960;  // 15 rows of 64
   static constexpr int kPageRowsPadded = 14;
+  // Context menu commands of the clipboard.
+  static constexpr UINT kCutCommand = 0xE123;
+  static constexpr UINT kCopyCommand = 0xE122;
+  static constexpr UINT kPasteCommand = 0xE125;
   // Engines from this version on get the tab-and-return wrap marker.
   static constexpr DWORD kTabMarkerRichEditVersion = 0x0005001E;
 
@@ -162,6 +166,13 @@ class CResRichEdit : public CRichEdit20Ctrl {
   void OnCaptureChanged();
   void OnTimer(WPARAM id);
   void OnLButtonDown(WPARAM wparam, LPARAM lparam);
+  // ---- Context menu (res_rich_menu.cpp) -----------------------------------------------------
+  // The context menu, unless TWA is on.
+  void OnRButtonUp(WPARAM wparam, LPARAM lparam);
+  // The context menu's commands: the clipboard, macro submenu scrolling
+  // (which opens the menu again) and the macros, which run through
+  // DriveMacro. Every command then gets default processing.
+  LRESULT OnCommand(WPARAM wparam, LPARAM lparam);
   // ---- Keys (res_rich_keys.cpp) -------------------------------------------------------------
   // The key-down table; false when the key gets default processing.
   bool HandleKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags, int modifiers);

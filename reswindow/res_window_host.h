@@ -76,6 +76,17 @@ class IResWindowHost {
   virtual bool CtrlKeySeen() const = 0;
   virtual void SetCtrlKeySeen(bool seen) = 0;
 
+  // ---- Clipboard and context menu ------------------------------------------------------------
+  // Builds the context menu with its macro submenus and shows it.
+  virtual void BuildMacroMenu() = 0;
+  // Copies (or cuts) the current window's selection as plain text.
+  virtual void CopySelectionToClipboard(BOOL cut) = 0;
+  // The current window pastes the clipboard's text.
+  virtual void PasteInCurrentWindow() = 0;
+  // A macro submenu's scroll command (101 to 104): its page moves and the
+  // next menu shown is that submenu alone.
+  virtual void ScrollMacroMenu(UINT command) = 0;
+
   // ---- Settings and folders ---------------------------------------------------------------------
   virtual BOOL GetTWA() const = 0;
   virtual double OsVersion() const = 0;

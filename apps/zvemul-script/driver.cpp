@@ -345,15 +345,18 @@ Driver::Outcome Driver::Agent(const Json& request) {
   if (name == "click") return Click(request);
   if (name == "host") return Host(request);
   if (name == "printer") return Printer(request);
+  if (name == "menu") return Menu(request);
+  if (name == "clipboard") return Clipboard(request);
   if (name == "view") {
     if (auto unknown = UnknownKey(request, {"agent"})) return Outcome::Fail(*unknown);
     Outcome outcome;
     outcome.result = ViewToJson(control_.View());
+    outcome.result["menu"] = OpenMenu();
     return outcome;
   }
   return Outcome::Fail(
       "\"agent\" must be one of \"type\", \"key\", \"click\", \"screen\", \"view\", \"tick\", \"answer\", "
-      "\"host\", \"printer\"");
+      "\"host\", \"printer\", \"menu\", \"clipboard\"");
 }
 
 Driver::Outcome Driver::Type(const Json& request) {
@@ -397,7 +400,16 @@ Driver::Outcome Driver::Key(const Json& request) {
 }
 
 Driver::Outcome Driver::Click(const Json& request) {
-  if (auto unknown = UnknownKey(request, {"agent", "x", "y"})) return Outcome::Fail(*unknown);
+  if (auto unknown = UnknownKey(request, {"agent", "x", "y", "button"})) return Outcome::Fail(*unknown);
+  platform::MouseButton button = platform::MouseButton::kLeft;
+  if (request.contains("button")) {
+    const Json& name = request["button"];
+    if (name == "right") {
+      button = platform::MouseButton::kRight;
+    } else if (name != "left") {
+      return Outcome::Fail("\"button\" must be \"left\" or \"right\"");
+    }
+  }
   const auto coordinate = [&](const char* key) -> std::optional<LONG> {
     if (!request.contains(key) || !request[key].is_number_integer()) return std::nullopt;
     const std::int64_t v = request[key].get<std::int64_t>();
@@ -408,7 +420,7 @@ Driver::Outcome Driver::Click(const Json& request) {
   const std::optional<LONG> y = coordinate("y");
   if (!x || !y) return Outcome::Fail("\"x\" and \"y\" must be integers 0 to " + std::to_string(kMaxCoordinate));
   platform::Window* window = control_.ControlWindow();
-  const HWND hit = window != nullptr ? platform::ClickAt(window->handle(), POINT{*x, *y}) : 0;
+  const HWND hit = window != nullptr ? platform::ClickAt(window->handle(), POINT{*x, *y}, button) : 0;
   Outcome outcome;
   outcome.result = {{"clicked", hit != 0}};
   return outcome;
@@ -497,6 +509,76 @@ Driver::Outcome Driver::Printer(const Json& request) {
   platform::PrinterService& printers = desktop_.desktop().printers();
   Outcome outcome;
   outcome.result = {{"printers", printers.PrinterNames()}, {"default", printers.DefaultPrinter()}};
+  return outcome;
+}
+
+namespace {
+
+// The first enabled command item, at any depth, whose text or label (the
+// text before a tab) is `text`.
+const platform::MenuItem* FindEnabledByText(const platform::Menu& menu, std::string_view text) {
+  for (const platform::MenuItem& item : menu.items()) {
+    if (item.grayed || item.kind == platform::MenuItem::Kind::kSeparator) continue;
+    if (item.kind == platform::MenuItem::Kind::kSubmenu) {
+      if (!item.submenu) continue;
+      if (const platform::MenuItem* found = FindEnabledByText(*item.submenu, text)) return found;
+    } else if (!item.text.empty() && (item.text == text || item.Label() == text)) {
+      return &item;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+Json Driver::OpenMenu() {
+  const std::optional<platform::Menu>& open = desktop_.menus().open();
+  return open ? MenuToJson(*open) : Json();
+}
+
+Driver::Outcome Driver::Menu(const Json& request) {
+  if (auto unknown = UnknownKey(request, {"agent", "choose", "close"})) return Outcome::Fail(*unknown);
+  platform::HeldMenu& menus = desktop_.menus();
+  if (request.contains("close")) {
+    if (!request["close"].is_boolean()) return Outcome::Fail("\"close\" must be true or false");
+    if (request["close"].get<bool>()) menus.Close();
+  }
+  if (request.contains("choose")) {
+    const Json& choice = request["choose"];
+    if (!menus.open()) return Outcome::Fail("no menu is open");
+    UINT id = 0;
+    if (choice.is_number_integer() && choice.get<std::int64_t>() > 0 && choice.get<std::int64_t>() <= 0xFFFF) {
+      id = choice.get<UINT>();
+    } else if (choice.is_string()) {
+      const std::string text = platform::Utf8ToCp1252(choice.get_ref<const std::string&>());
+      if (const platform::MenuItem* item = FindEnabledByText(*menus.open(), text)) id = item->id;
+      if (id == 0) return Outcome::Fail("the menu has no enabled item " + Quoted(choice.get_ref<const std::string&>()));
+    } else {
+      return Outcome::Fail("\"choose\" must be a command id 1 to 65535 or an item's text");
+    }
+    if (!menus.Choose(id)) return Outcome::Fail("the menu has no enabled item with id " + std::to_string(id));
+  }
+  Outcome outcome;
+  outcome.result = OpenMenu();
+  return outcome;
+}
+
+Driver::Outcome Driver::Clipboard(const Json& request) {
+  if (auto unknown = UnknownKey(request, {"agent", "set"})) return Outcome::Fail(*unknown);
+  platform::InProcessClipboard& clipboard = desktop_.clipboard();
+  if (request.contains("set")) {
+    const Json& text = request["set"];
+    if (text.is_null()) {
+      clipboard.Clear();
+    } else if (text.is_string()) {
+      clipboard.SetText(platform::Utf8ToCp1252(text.get_ref<const std::string&>()));
+    } else {
+      return Outcome::Fail("\"set\" must be a text or null");
+    }
+  }
+  Outcome outcome;
+  const std::optional<std::string> text = clipboard.GetText();
+  outcome.result = text ? Json(platform::Cp1252ToUtf8(*text)) : Json();
   return outcome;
 }
 

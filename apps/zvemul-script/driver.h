@@ -7,9 +7,12 @@
 //   {"dispid": NAME}                        the id name look-up answers
 //   {"agent": "type", "text": S}            keys typed into the focus window
 //   {"agent": "key", "key": K, "mods": [...]}  one key press
-//   {"agent": "click", "x": X, "y": Y}      a left click in the control
+//   {"agent": "click", "x": X, "y": Y, "button": "left" | "right"}  a click in the control
 //   {"agent": "screen", "window": N}        a window's text (0: current)
-//   {"agent": "view"}                       what a person sees
+//   {"agent": "view"}                       what a person sees, the open menu included
+//   {"agent": "menu", "choose": C, "close": B}  the open popup menu (null: none); C an
+//                                           item's id or text chooses it, B true closes it
+//   {"agent": "clipboard", "set": T}        the clipboard's text (null: none); T puts text on it
 //   {"agent": "tick", "ms": N}              the clock moves, timers run
 //   {"agent": "answer", "with": A}          answer of the boxes and print dialogs that follow
 //   {"agent": "printer", "name": NAME}      the printers; NAME is what the next print dialog returns
@@ -103,6 +106,10 @@ class Driver final : private platform::EventSink {
   Outcome Answer(const Json& request);
   Outcome Printer(const Json& request);
   Outcome Host(const Json& request);
+  Outcome Menu(const Json& request);
+  Outcome Clipboard(const Json& request);
+  // The open menu as JSON; null when none is open.
+  Json OpenMenu();
   // Answers up to `limit` waiting entries, oldest first.
   void AnswerEntries(int limit = kMaxAnswersPerRequest);
   // Takes the events, boxes and host exchanges gathered since the last call.

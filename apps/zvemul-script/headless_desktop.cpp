@@ -5,23 +5,26 @@
 namespace zv::script {
 namespace {
 
-platform::DesktopServices MakeServices(platform::ManualClock*& clock, platform::MessageBoxRecorder*& boxes,
-                                       platform::PrintDialogRecorder*& dialogs) {
-  platform::DesktopServices services;
-  auto manual_clock = std::make_unique<platform::ManualClock>();
-  auto recorder = std::make_unique<platform::MessageBoxRecorder>();
-  auto dialog_recorder = std::make_unique<platform::PrintDialogRecorder>();
-  clock = manual_clock.get();
-  boxes = recorder.get();
-  dialogs = dialog_recorder.get();
-  services.clock = std::move(manual_clock);
-  services.message_boxes = std::move(recorder);
-  services.print_dialogs = std::move(dialog_recorder);
-  return services;
+// Makes the service, keeps a plain pointer to it and hands it to the desktop.
+template <class Service, class Slot>
+void Provide(Slot& slot, Service*& kept) {
+  auto service = std::make_unique<Service>();
+  kept = service.get();
+  slot = std::move(service);
 }
 
 }  // namespace
 
-HeadlessDesktop::HeadlessDesktop() : desktop_(MakeServices(clock_, boxes_, dialogs_)), scope_(desktop_) {}
+platform::DesktopServices HeadlessDesktop::MakeServices() {
+  platform::DesktopServices services;
+  Provide(services.clock, clock_);
+  Provide(services.message_boxes, boxes_);
+  Provide(services.print_dialogs, dialogs_);
+  Provide(services.menus, menus_);
+  Provide(services.clipboard, clipboard_);
+  return services;
+}
+
+HeadlessDesktop::HeadlessDesktop() : desktop_(MakeServices()), scope_(desktop_) {}
 
 }  // namespace zv::script

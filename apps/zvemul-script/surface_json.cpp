@@ -180,4 +180,46 @@ Json ScreenToJson(const ResWindowView& window) {
           {"visible_lines", engine.VisibleLineCount()}};
 }
 
+namespace {
+
+Json MenuItemsToJson(const platform::Menu& menu) {
+  Json items = Json::array();
+  for (const platform::MenuItem& item : menu.items()) {
+    using Kind = platform::MenuItem::Kind;
+    items.push_back({{"id", item.id},
+                     {"text", platform::Cp1252ToUtf8(item.text)},
+                     {"grayed", item.grayed},
+                     {"separator", item.kind == Kind::kSeparator},
+                     {"submenu", item.kind == Kind::kSubmenu && item.submenu ? MenuItemsToJson(*item.submenu) : Json()},
+                     {"bitmap", item.kind == Kind::kBitmap ? Json(item.bitmap) : Json()}});
+  }
+  return items;
+}
+
+// The control's context menu holds the submenus; a submenu shown alone
+// (after a scroll) is told by its commands: the personal scroll items 101
+// and 102 and the personal macros from 0x8007, the office ones after them.
+std::string_view MenuShowing(const platform::Menu& menu) {
+  constexpr UINT kPersonalScrollUp = 101;
+  constexpr UINT kPersonalScrollDown = 102;
+  constexpr UINT kFirstPersonalMacro = 0x8007;
+  constexpr UINT kFirstOfficeMacro = 0x83EF;
+  for (const platform::MenuItem& item : menu.items()) {
+    if (item.kind == platform::MenuItem::Kind::kSubmenu) return "context";
+  }
+  for (const platform::MenuItem& item : menu.items()) {
+    if (item.id == kPersonalScrollUp || item.id == kPersonalScrollDown ||
+        (item.id >= kFirstPersonalMacro && item.id < kFirstOfficeMacro)) {
+      return "personal";
+    }
+  }
+  return "office";
+}
+
+}  // namespace
+
+Json MenuToJson(const platform::Menu& menu) {
+  return {{"items", MenuItemsToJson(menu)}, {"showing", MenuShowing(menu)}};
+}
+
 }  // namespace zv::script

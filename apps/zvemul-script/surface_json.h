@@ -4,6 +4,7 @@
 
 #include "apps/zvemul-script/automation_json.h"
 #include "control/zvemul_surface.h"
+#include "platform/menus.h"
 
 namespace zv::script {
 
@@ -20,5 +21,10 @@ Json ViewToJson(const ControlView& view);
 // The window's text as retrieved (Windows-1252 shown as UTF-8), selection,
 // first visible line, line count and visible lines.
 Json ScreenToJson(const ResWindowView& window);
+
+// An open popup menu: {"items": [...], "showing": "context" | "personal" |
+// "office"}; each item {"id", "text", "grayed", "separator", "submenu"
+// (its items, or null), "bitmap" (the bitmap id, or null)}.
+Json MenuToJson(const platform::Menu& menu);
 
 }  // namespace zv::script
