@@ -1,5 +1,6 @@
 #include "control/zvemul_resources.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace zv {
@@ -31,18 +32,11 @@ platform::ResourceModule MakeResources() {
                                     "#                #",
                                     "#                #",
                                     "##################"}});
-  module.AddBitmap(kScrollUpBitmap, {9, 5,
-                                     {"    #    ",
-                                      "   ###   ",
-                                      "  #####  ",
-                                      " ####### ",
-                                      "#########"}});
-  module.AddBitmap(kScrollDownBitmap, {9, 5,
-                                       {"#########",
-                                        " ####### ",
-                                        "  #####  ",
-                                        "   ###   ",
-                                        "    #    "}});
+  const platform::Icon up{9, 5, {"    #    ", "   ###   ", "  #####  ", " ####### ", "#########"}};
+  platform::Icon down = up;
+  std::reverse(down.rows.begin(), down.rows.end());
+  module.AddBitmap(kScrollUpBitmap, up);
+  module.AddBitmap(kScrollDownBitmap, down);
   platform::Menu popup;
   popup.Append(platform::MenuItem::Command(kNoMacrosPlaceholderId, "No assigned macros"));
   platform::Menu menu;
@@ -55,18 +49,11 @@ platform::ResourceModule MakeResources() {
 
 platform::ResourceModule& ZVEmulResources() {
   static platform::ResourceModule module = MakeResources();
-  module.AddBitmap(kScrollUpBitmap, {9, 5,
-                                     {"    #    ",
-                                      "   ###   ",
-                                      "  #####  ",
-                                      " ####### ",
-                                      "#########"}});
-  module.AddBitmap(kScrollDownBitmap, {9, 5,
-                                       {"#########",
-                                        " ####### ",
-                                        "  #####  ",
-                                        "   ###   ",
-                                        "    #    "}});
+  const platform::Icon up{9, 5, {"    #    ", "   ###   ", "  #####  ", " ####### ", "#########"}};
+  platform::Icon down = up;
+  std::reverse(down.rows.begin(), down.rows.end());
+  module.AddBitmap(kScrollUpBitmap, up);
+  module.AddBitmap(kScrollDownBitmap, down);
   platform::Menu popup;
   popup.Append(platform::MenuItem::Command(kNoMacrosPlaceholderId, "No assigned macros"));
   platform::Menu menu;
