@@ -11,6 +11,7 @@ packages=(
   fonts-liberation fontconfig
   tmux pandoc ccache
   clang libclang-rt-dev libvterm-dev
+  qt6-base-dev qt6-qpa-plugins xvfb xauth
 )
 
 missing=()
