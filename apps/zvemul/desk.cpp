@@ -1,12 +1,9 @@
 #include "apps/zvemul/desk.h"
 
 #include <poll.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include "apps/zvemul/help_screen.h"
@@ -48,18 +45,6 @@ platform::DesktopServices MakeServices(Terminal& terminal, CursesMessageBoxes*& 
   return services;
 }
 
-host::HostLinkOptions LinkOptions(const DeskOptions& options) {
-  host::HostLinkOptions link;
-  if (!options.host_command.empty()) {
-    link.kind = host::HostLinkOptions::Kind::kCommand;
-    link.command = options.host_command;
-  } else {
-    link.kind = options.host == "echo" ? host::HostLinkOptions::Kind::kEcho : host::HostLinkOptions::Kind::kDemo;
-  }
-  link.latency_ms = options.latency_ms;
-  return link;
-}
-
 Chrome ChromeOf(const ControlView& view) {
   Chrome chrome;
   chrome.layout = view.layout == 1 ? 1 : 2;
@@ -89,20 +74,6 @@ LONG PositionAt(const ResWindowView& window, int row, int column) {
 void SelectInWindow(HWND hwnd, LONG anchor, LONG end) {
   CHARRANGE range{std::min(anchor, end), std::max(anchor, end)};
   platform::SendMessage(hwnd, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-}
-
-// HOME becomes the profile folder (made if missing) before the control,
-// which finds its per-user folder there, is created.
-bool UseProfile(const std::string& folder, std::ostream& err) {
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (!std::filesystem::is_directory(folder, ec)) {
-    err << "zvemul: the profile folder " << folder << " cannot be made\n";
-    return false;
-  }
-  const std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
-  ::setenv("HOME", (ec ? folder : absolute.string()).c_str(), 1);
-  return true;
 }
 
 }  // namespace
@@ -136,7 +107,7 @@ bool Desk::Start(std::string& error) {
   }
   control_->Automation().Advise(this);
   control_->SetSite(this);
-  link_ = host::MakeHostLink(LinkOptions(options_), desktop_.clock());
+  link_ = host::MakeHostLink(HostLinkOptionsOf(options_), desktop_.clock());
 
   // A first size for creation, at the default font's line height; FitControl
   // corrects it for the font the settings bring.

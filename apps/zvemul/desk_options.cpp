@@ -1,12 +1,16 @@
 #include "apps/zvemul/desk_options.h"
 
+#include <stdlib.h>
+
 #include <CLI/CLI.hpp>
+#include <filesystem>
+#include <system_error>
 
 namespace zv::desk {
 
 std::optional<DeskOptions> ParseDeskOptions(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
-                                            int& exit_code) {
-  CLI::App app("ZVEmul, the reservation desk in a terminal. Ctrl+] shows the keys, Ctrl+\\ leaves.", "zvemul");
+                                            int& exit_code, const DeskProgram& program) {
+  CLI::App app(std::string(program.description), std::string(program.name));
   DeskOptions options;
   app.add_option("--host", options.host, "The built-in host: demo (default) or echo")
       ->check(CLI::IsMember({"demo", "echo"}));
@@ -34,6 +38,30 @@ std::optional<DeskOptions> ParseDeskOptions(int argc, const char* const* argv, s
   }
   exit_code = 0;
   return options;
+}
+
+host::HostLinkOptions HostLinkOptionsOf(const DeskOptions& options) {
+  host::HostLinkOptions link;
+  if (!options.host_command.empty()) {
+    link.kind = host::HostLinkOptions::Kind::kCommand;
+    link.command = options.host_command;
+  } else {
+    link.kind = options.host == "echo" ? host::HostLinkOptions::Kind::kEcho : host::HostLinkOptions::Kind::kDemo;
+  }
+  link.latency_ms = options.latency_ms;
+  return link;
+}
+
+bool UseProfile(const std::string& folder, std::ostream& err) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!std::filesystem::is_directory(folder, ec)) {
+    err << "zvemul: the profile folder " << folder << " cannot be made\n";
+    return false;
+  }
+  const std::filesystem::path absolute = std::filesystem::absolute(folder, ec);
+  ::setenv("HOME", (ec ? folder : absolute.string()).c_str(), 1);
+  return true;
 }
 
 }  // namespace zv::desk
