@@ -1,0 +1,42 @@
+// zvemul-desk: the ZVEmul reservation desk in a desktop window, against the
+// built-in demo host or any host a small gateway command speaks for.
+
+#include <QApplication>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "apps/zvemul-desk/main_window.h"
+#include "apps/zvemul/desk_options.h"
+#include "diagnostics/caught_exception_log.h"
+
+int main(int argc, char** argv) {
+  // Qt takes its own options (-platform, -display ...) first.
+  QApplication app(argc, argv);
+  std::vector<std::string> words;
+  for (const QString& word : QCoreApplication::arguments()) words.push_back(word.toStdString());
+  std::vector<const char*> args;
+  for (const std::string& word : words) args.push_back(word.c_str());
+
+  int exit_code = 0;
+  const auto options =
+      zv::desk::ParseDeskOptions(static_cast<int>(args.size()), args.data(), std::cout, std::cerr, exit_code,
+                                 {"zvemul-desk", "ZVEmul, the reservation desk in a desktop window."});
+  if (!options) return exit_code;
+  if (!options->profile.empty() && !zv::desk::UseProfile(options->profile, std::cerr)) return 2;
+  const zv::CCaughtExceptionLog caught(u"zvemul-desk");
+  try {
+    zv::qtdesk::MainWindow window(*options);
+    std::string error;
+    if (!window.Start(error)) {
+      std::cerr << "zvemul-desk: " << error << '\n';
+      return 1;
+    }
+    window.show();
+    return QApplication::exec();
+  } catch (const std::exception& e) {
+    std::cerr << "zvemul-desk: " << e.what() << '\n';
+    return 1;
+  }
+}
