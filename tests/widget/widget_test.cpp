@@ -1,0 +1,175 @@
+// The desktop desk as an agent uses it, on Qt's offscreen platform: keys and
+// clicks go to the widget as Qt delivers them, what it shows is read from its
+// rendered image, the clipboard is the system's and prints go to the PDF
+// printer.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QClipboard>
+#include <QImage>
+#include <QPrintDialog>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "apps/zvemul-desk/main_window.h"
+#include "tests/desk/desk_test_support.h"
+
+namespace zv::qtdesk {
+namespace {
+
+constexpr int kWaitMs = 5000;
+
+QApplication& App() {
+  static int argc = 1;
+  static char name[] = "test_widget";
+  static char* argv[] = {name, nullptr};
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  static QApplication app(argc, argv);
+  return app;
+}
+
+bool Near(QColor a, QColor b) {
+  return std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue()) < 60;
+}
+
+// Pixels near a colour on the rows of a res window (those whose right end,
+// beyond the 64 columns, shows the window's background), between two
+// fractions of the image's height.
+int PixelsNear(const QImage& image, QColor color, QColor background, double from, double to) {
+  int count = 0;
+  for (int y = static_cast<int>(image.height() * from); y < static_cast<int>(image.height() * to); ++y) {
+    if (!Near(image.pixelColor(image.width() - 30, y), background)) continue;
+    for (int x = 0; x < image.width(); ++x) count += Near(image.pixelColor(x, y), color) ? 1 : 0;
+  }
+  return count;
+}
+
+QColor WindowColor(ZVEmulWidget& widget, int window, int attribute) {
+  const unsigned ref = widget.controlProperty("Color", {window, attribute}).toUInt();
+  return QColor(ref & 0xFF, (ref >> 8) & 0xFF, (ref >> 16) & 0xFF);
+}
+
+class WidgetTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    App();
+    desk::DeskOptions options;
+    options.latency_ms = 0;
+    window_ = std::make_unique<MainWindow>(options);
+    std::string error;
+    ASSERT_TRUE(window_->Start(error)) << error;
+    window_->resize(700, 640);
+    window_->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window_.get()));
+    widget().setFocus();
+  }
+
+  ZVEmulWidget& widget() { return window_->widget(); }
+  QString Screen() { return widget().windowText(); }
+
+  // Types an entry, sends it and waits for the demo host's answer.
+  void Book(const char* entry, const QString& answer) {
+    QTest::keyClicks(&widget(), entry);
+    QTest::keyClick(&widget(), Qt::Key_Return);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return Screen().contains(answer); }, kWaitMs)) << Screen().toStdString();
+  }
+
+  desk::testing::TempHome home_;
+  std::unique_ptr<MainWindow> window_;
+};
+
+TEST_F(WidgetTest, TheHostsAnswerIsDrawnInTheResponseColourInTheFrameOfTheEntry) {
+  const QColor entry = WindowColor(widget(), 1, 2);
+  const QColor response = WindowColor(widget(), 1, 3);
+  const QColor background = WindowColor(widget(), 1, 1);
+  ASSERT_NE(entry, response);
+  QTest::keyClicks(&widget(), "a10junlonpar");
+  QImage typed = widget().grab().toImage();
+  EXPECT_GT(PixelsNear(typed, entry, background, 0.0, 0.1), 20);
+  EXPECT_EQ(PixelsNear(typed, response, background, 0.0, 1.0), 0);
+
+  QTest::keyClick(&widget(), Qt::Key_Return);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Screen().contains("AVAILABILITY"); }, kWaitMs));
+  const QImage answered = widget().grab().toImage();
+  // The answer fills the upper frame's window; the lower one stays empty.
+  EXPECT_GT(PixelsNear(answered, response, background, 0.05, 0.45), 500);
+  EXPECT_EQ(PixelsNear(answered, response, background, 0.55, 1.0), 0);
+}
+
+TEST_F(WidgetTest, ShiftMakesMacroKeysWhileCapsLockOnlyMakesCapitals) {
+  QSignalSpy macros(&widget(), &ZVEmulWidget::DriveMacro);
+  struct Case {
+    Qt::Key key;
+    QString text;
+    Qt::KeyboardModifiers modifiers;
+    QString folder;  // the macro's folder, or empty when the key types
+  };
+  const QString personal = widget().invoke("GetPersonalDir").toString();
+  const QString office = widget().invoke("GetOfficeDir").toString();
+  const Case cases[] = {
+      {Qt::Key_P, "P", Qt::ShiftModifier, personal},  // Shift
+      {Qt::Key_Q, "Q", Qt::NoModifier, {}},           // Caps Lock: a capital typed
+      {Qt::Key_R, "r", Qt::ShiftModifier, personal},  // Shift with Caps Lock
+      {Qt::Key_S, "\x13", Qt::ControlModifier | Qt::ShiftModifier, office},
+      {Qt::Key_T, "t", Qt::NoModifier, {}},
+  };
+  for (const Case& c : cases) {
+    macros.clear();
+    const QString before = Screen();
+    QTest::sendKeyEvent(QTest::Click, &widget(), c.key, c.text, c.modifiers);
+    if (c.folder.isEmpty()) {
+      EXPECT_EQ(macros.count(), 0) << c.text.toStdString();
+      EXPECT_TRUE(Screen().trimmed().endsWith(QChar(c.key))) << Screen().toStdString();
+    } else {
+      ASSERT_EQ(macros.count(), 1) << c.text.toStdString();
+      EXPECT_TRUE(macros.at(0).at(0).toString().startsWith(c.folder)) << macros.at(0).at(0).toString().toStdString();
+      EXPECT_EQ(Screen(), before);
+    }
+  }
+}
+
+TEST_F(WidgetTest, CopyAndPasteGoThroughTheSystemClipboard) {
+  QGuiApplication::clipboard()->setText(QStringLiteral("RT QX7PLM"));
+  QTest::keyClick(&widget(), Qt::Key_V, Qt::ControlModifier);
+  EXPECT_TRUE(Screen().contains(">RT QX7PLM")) << Screen().toStdString();
+
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(&widget(), Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(&widget(), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("RT QX7PLM")) << QGuiApplication::clipboard()->text().toStdString();
+}
+
+TEST_F(WidgetTest, CtrlPPrintsTheScreenThroughQtsDialogToThePdfPrinter) {
+  const std::filesystem::path prints = home_.root() + "/prints";
+  qputenv("ZVEMUL_PRINT_DIR", QByteArray::fromStdString(prints.native()));
+  Book("a10junlonpar", "AVAILABILITY");
+  bool dialog_seen = false;
+  QTimer::singleShot(0, [&] {
+    if (!QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, kWaitMs)) return;
+    auto* dialog = qobject_cast<QPrintDialog*>(QApplication::activeModalWidget());
+    dialog_seen = dialog != nullptr;
+    if (dialog != nullptr) dialog->accept();
+  });
+  QTest::keyClick(&widget(), Qt::Key_P, Qt::ControlModifier);
+  EXPECT_TRUE(dialog_seen);
+  ASSERT_TRUE(std::filesystem::is_directory(prints));
+  ASSERT_EQ(std::distance(std::filesystem::directory_iterator(prints), {}), 1);
+  const std::filesystem::path pdf = std::filesystem::directory_iterator(prints)->path();
+  std::string text;
+  if (FILE* pipe = ::popen(("pdftotext -layout '" + pdf.native() + "' - 2>/dev/null").c_str(), "r")) {
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) text.append(buffer, n);
+    ::pclose(pipe);
+  }
+  EXPECT_NE(text.find("AVAILABILITY"), std::string::npos) << text;
+  EXPECT_NE(text.find("LONPAR"), std::string::npos) << text;
+}
+
+}  // namespace
+}  // namespace zv::qtdesk
