@@ -15,6 +15,7 @@
 #include "apps/zvemul-widget/qt_services.h"
 #include "apps/zvemul-widget/view_renderer.h"
 #include "control/zvemul_surface.h"
+#include "host/container_keys.h"
 #include "platform/clocks.h"
 #include "platform/code_page.h"
 #include "platform/desktop.h"
@@ -33,11 +34,7 @@ using platform::Variant;
 
 namespace {
 
-// InputReflect: the type of a reflected key and the modifier mask of Ctrl.
-constexpr int kReflectedKey = 2;
-constexpr int kReflectedCtrl = 1;
-// SendKey's flags.
-constexpr int kSendCtrl = 1;
+// SendKey's Shift flag.
 constexpr int kSendShift = 2;
 // While a dialog is open the desktop's timers wait this long and try again.
 constexpr int kModalRetryMs = 200;
@@ -293,10 +290,6 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
   QSize PreferredSize() const { return zv::widget::ViewRenderer::PreferredSize(kPreferredLines); }
 
  private:
-  struct WindowKey {
-    UINT vk;
-    int flags;
-  };
   struct DragStart {
     HWND hwnd = 0;
     LONG position = 0;
@@ -310,11 +303,7 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
     } else if (event.name == "HostResponse") {
       emit q_.HostResponse(number(0), number(1), text(2));
     } else if (event.name == "InputReflect") {
-      if (number(1) == kReflectedKey && number(2) == 'V' && number(4) == kReflectedCtrl) {
-        // The control leaves Ctrl+V to its container, which pastes through
-        // SendKey's Shift+Insert as a desktop does.
-        window_keys_.push_back({VK_INSERT, kSendShift});
-      }
+      if (const std::optional<zv::host::ContainerKey> key = zv::host::ReflectedKey(args)) window_keys_.push_back(*key);
       emit q_.InputReflect(number(0), number(1), number(2), text(3), number(4));
     } else if (event.name == "DriveMacro") {
       emit q_.DriveMacro(text(0));
@@ -323,32 +312,18 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
     }
   }
 
-  // The keys the control leaves to its container: F8 the other frame, F9
-  // clear the screen, Ctrl+Insert copy, acted on through SendKey once the
-  // key's own handling has returned.
   bool TranslateAccelerator(const MSG& msg, DWORD modifiers) override {
-    if (msg.message != WM_KEYDOWN) return false;
-    switch (msg.wParam) {
-      case VK_F8:
-      case VK_F9:
-        if (modifiers != 0) return false;
-        window_keys_.push_back({static_cast<UINT>(msg.wParam), 0});
-        return true;
-      case VK_INSERT:
-        if ((modifiers & KEYMOD_CONTROL) == 0) return false;
-        window_keys_.push_back({VK_INSERT, kSendCtrl});
-        return true;
-      default:
-        return false;
-    }
+    const std::optional<zv::host::ContainerKey> key = zv::host::AcceleratorKey(msg, modifiers);
+    if (key) window_keys_.push_back(*key);
+    return key.has_value();
   }
 
   // After every call into the control: the keys it left to the container,
   // the next timer, a redraw.
   void Settle() {
     while (!window_keys_.empty()) {
-      const std::vector<WindowKey> keys = std::exchange(window_keys_, {});
-      for (const WindowKey& key : keys) {
+      const std::vector<zv::host::ContainerKey> keys = std::exchange(window_keys_, {});
+      for (const zv::host::ContainerKey& key : keys) {
         control_->Automation().Invoke(*control_->Automation().IdOfName("SendKey"), InvokeKind::kMethod,
                                       std::vector<Variant>{Short(0), Short(static_cast<int>(key.vk)), Short(key.flags), Short(1)});
       }
@@ -379,7 +354,7 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
   QString error_;
   QTimer timer_;
   zv::widget::ViewRenderer renderer_;
-  std::vector<WindowKey> window_keys_;
+  std::vector<zv::host::ContainerKey> window_keys_;
   std::optional<DragStart> drag_;
 };
 

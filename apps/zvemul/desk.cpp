@@ -23,9 +23,6 @@ using platform::Variant;
 
 // What the container writes in the status bar's first part, which is its own.
 constexpr char kHint[] = "Ctrl+] help";
-// InputReflect: the type of a reflected key and the modifier mask of Ctrl.
-constexpr int kReflectedKey = 2;
-constexpr int kReflectedCtrl = 1;
 // Tries at fitting the client height to the terminal's rows.
 constexpr int kFitAttempts = 4;
 
@@ -156,11 +153,8 @@ platform::InvokeResult Desk::Invoke(std::string_view name, InvokeKind kind, std:
 }
 
 void Desk::OnEvent(const platform::EventInfo& event, std::span<const Variant> args) {
-  if (event.id == input_reflect_ && args.size() == 5 && args[1].integer() == kReflectedKey &&
-      args[2].integer() == 'V' && args[4].integer() == kReflectedCtrl) {
-    // The control leaves Ctrl+V to its container, which pastes through
-    // SendKey's Shift+Insert as a desktop does.
-    window_keys_.push_back({VK_INSERT, 2});
+  if (event.id == input_reflect_) {
+    if (const std::optional<host::ContainerKey> key = host::ReflectedKey(args)) window_keys_.push_back(*key);
     return;
   }
   if (event.id != data_source_input_ || args.empty() || !link_) return;
@@ -176,21 +170,9 @@ void Desk::OnEvent(const platform::EventInfo& event, std::span<const Variant> ar
 }
 
 bool Desk::TranslateAccelerator(const MSG& msg, DWORD modifiers) {
-  if (msg.message != WM_KEYDOWN) return false;
-  const bool ctrl = (modifiers & KEYMOD_CONTROL) != 0;
-  switch (msg.wParam) {
-    case VK_F8:
-    case VK_F9:
-      if (modifiers != 0) return false;
-      window_keys_.push_back({static_cast<UINT>(msg.wParam), 0});
-      return true;
-    case VK_INSERT:
-      if (!ctrl) return false;
-      window_keys_.push_back({VK_INSERT, 1});  // SendKey's Ctrl: copy
-      return true;
-    default:
-      return false;  // F4 has no use here
-  }
+  const std::optional<host::ContainerKey> key = host::AcceleratorKey(msg, modifiers);
+  if (key) window_keys_.push_back(*key);
+  return key.has_value();
 }
 
 void Desk::SendKey(UINT vk, int flags) {
@@ -202,8 +184,8 @@ void Desk::SendKey(UINT vk, int flags) {
 void Desk::RunWindowKeys() {
   // Run after the key's own handling has returned, as a desktop container
   // acts on an accelerator from its message loop.
-  const std::vector<WindowKey> keys = std::exchange(window_keys_, {});
-  for (const WindowKey& key : keys) SendKey(key.vk, key.flags);
+  const std::vector<host::ContainerKey> keys = std::exchange(window_keys_, {});
+  for (const host::ContainerKey& key : keys) SendKey(key.vk, key.flags);
 }
 
 void Desk::Run() {

@@ -20,6 +20,7 @@
 #include "apps/zvemul/terminal.h"
 #include "apps/zvemul/view_painter.h"
 #include "control/zvemul_surface.h"
+#include "host/container_keys.h"
 #include "host/host_link.h"
 #include "platform/desktop.h"
 
@@ -78,11 +79,7 @@ class Desk final : private platform::EventSink, private ContainerSite {
   std::string link_state_;
   // Entries handed to the host and not yet answered.
   int entries_out_ = 0;
-  struct WindowKey {
-    UINT vk;
-    int flags;
-  };
-  std::vector<WindowKey> window_keys_;
+  std::vector<host::ContainerKey> window_keys_;
   // Where the left button went down in a res window: the start of a drag.
   struct DragStart {
     HWND hwnd = 0;

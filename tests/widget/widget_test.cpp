@@ -30,8 +30,9 @@ QApplication& App() {
   static char name[] = "test_widget";
   static char* argv[] = {name, nullptr};
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: Qt's own globals go before the statics of a test program.
+  static auto* app = new QApplication(argc, argv);
+  return *app;
 }
 
 bool Near(QColor a, QColor b) {
