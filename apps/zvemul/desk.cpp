@@ -11,7 +11,6 @@
 #include "platform/code_page.h"
 #include "platform/fixed_system_values.h"
 #include "platform/font_catalogs.h"
-#include "platform/in_process_clipboard.h"
 #include "platform/object_registry.h"
 #include "platform/window.h"
 
@@ -26,20 +25,12 @@ constexpr char kHint[] = "Ctrl+] help";
 // Tries at fitting the client height to the terminal's rows.
 constexpr int kFitAttempts = 4;
 
-platform::DesktopServices MakeServices(Terminal& terminal, CursesMessageBoxes*& boxes,
-                                       CursesPrintDialogs*& print_dialogs) {
-  platform::DesktopServices services;
-  auto message_boxes = std::make_unique<CursesMessageBoxes>(terminal);
-  boxes = message_boxes.get();
-  services.message_boxes = std::move(message_boxes);
-  auto dialogs = std::make_unique<CursesPrintDialogs>(terminal);
-  print_dialogs = dialogs.get();
-  services.print_dialogs = std::move(dialogs);
-  services.clipboard = std::make_unique<platform::InProcessClipboard>();
-  services.clock = std::make_unique<platform::SystemClock>();
-  services.system_values = std::make_unique<platform::FixedSystemValues>();
-  services.fonts = std::make_unique<platform::FontconfigCatalog>();
-  return services;
+// Makes the service, keeps a plain pointer to it and hands it to the desktop.
+template <class Service, class Slot>
+void Provide(Slot& slot, Service*& kept, Terminal& terminal) {
+  auto service = std::make_unique<Service>(terminal);
+  kept = service.get();
+  slot = std::move(service);
 }
 
 Chrome ChromeOf(const ControlView& view) {
@@ -75,8 +66,20 @@ void SelectInWindow(HWND hwnd, LONG anchor, LONG end) {
 
 }  // namespace
 
+platform::DesktopServices Desk::MakeServices() {
+  platform::DesktopServices services;
+  Provide(services.message_boxes, boxes_, terminal_);
+  Provide(services.print_dialogs, print_dialogs_, terminal_);
+  Provide(services.menus, menus_, terminal_);
+  Provide(services.clipboard, clipboard_, terminal_);
+  services.clock = std::make_unique<platform::SystemClock>();
+  services.system_values = std::make_unique<platform::FixedSystemValues>();
+  services.fonts = std::make_unique<platform::FontconfigCatalog>();
+  return services;
+}
+
 Desk::Desk(const DeskOptions& options, Terminal& terminal)
-    : options_(options), terminal_(terminal), desktop_(MakeServices(terminal, boxes_, print_dialogs_)), scope_(desktop_) {
+    : options_(options), terminal_(terminal), desktop_(MakeServices()), scope_(desktop_) {
   desktop_.SetRedrawListener([this](HWND, platform::RedrawRequest) { dirty_ = true; });
 }
 
@@ -101,6 +104,9 @@ bool Desk::Start(std::string& error) {
   }
   if (const platform::EventInfo* event = control_->Automation().EventByName("InputReflect")) {
     input_reflect_ = event->id;
+  }
+  if (const platform::EventInfo* event = control_->Automation().EventByName("DriveMacro")) {
+    drive_macro_ = event->id;
   }
   control_->Automation().Advise(this);
   control_->SetSite(this);
@@ -157,6 +163,13 @@ void Desk::OnEvent(const platform::EventInfo& event, std::span<const Variant> ar
     if (const std::optional<host::ContainerKey> key = host::ReflectedKey(args)) window_keys_.push_back(*key);
     return;
   }
+  if (event.id == drive_macro_ && !args.empty()) {
+    // The desk runs no macros: it names the file the control asked for.
+    const std::string path = platform::Utf16ToCp1252(args[0].string());
+    const std::string file = path.substr(path.find_last_of('/') + 1);
+    macro_text_ = file == ".zvm" ? "No macro" : "Macro " + file;
+    return;
+  }
   if (event.id != data_source_input_ || args.empty() || !link_) return;
   // The event names no window: the entry belongs to the session of the
   // current window's queue; the single queue talks to session 1.
@@ -186,6 +199,10 @@ void Desk::RunWindowKeys() {
   // acts on an accelerator from its message loop.
   const std::vector<host::ContainerKey> keys = std::exchange(window_keys_, {});
   for (const host::ContainerKey& key : keys) SendKey(key.vk, key.flags);
+  if (macro_text_) {
+    Invoke("SetScriptText", InvokeKind::kMethod,
+           {Variant::String(platform::Cp1252ToUtf16(*std::exchange(macro_text_, {})))});
+  }
 }
 
 void Desk::Run() {
@@ -211,7 +228,7 @@ void Desk::Run() {
       Handle(DecodeInput(input));
       dirty_ = true;
     }
-    if (boxes_->quit_requested() || print_dialogs_->quit_requested()) quit_ = true;
+    if (boxes_->quit_requested() || print_dialogs_->quit_requested() || menus_->quit_requested()) quit_ = true;
     if (quit_) break;
     desktop_.RunTimers();
     DeliverAnswers();
@@ -254,7 +271,14 @@ void Desk::Handle(const DeskAction& action) {
   if (layout_.too_small) return;
   switch (action.kind) {
     case DeskAction::Kind::kPress:
+      if (action.vk == VK_APPS) OpenMenuAtCaret();
       platform::PressKey(action.vk, action.modifiers);
+      break;
+    case DeskAction::Kind::kPaste:
+      // As a desktop paste: the text goes to the clipboard and the control
+      // pastes it (SendKey's Shift+Insert), colons dropped, rows unbroken.
+      clipboard_->Keep(action.text);
+      SendKey(VK_INSERT, 2);
       break;
     case DeskAction::Kind::kType:
       platform::TypeText(action.text);
@@ -269,6 +293,12 @@ void Desk::Handle(const DeskAction& action) {
       break;
   }
   RunWindowKeys();
+}
+
+void Desk::OpenMenuAtCaret() {
+  // Below the caret, so that the row being typed stays in sight.
+  const CellPosition caret = painting_.cursor.value_or(CellPosition{terminal_.rows() / 2, terminal_.columns() / 2});
+  menus_->set_anchor(CellPosition{caret.row + 1, caret.column});
 }
 
 void Desk::AskToLeave() {
@@ -322,6 +352,7 @@ void Desk::Click(const DeskAction& action) {
         platform::SendMessage(window->hwnd, WM_LBUTTONUP, 0, at);
         drag_ = DragStart{window->hwnd, position};
       } else {
+        menus_->set_anchor(CellPosition{action.row, action.column});
         platform::SendMessage(window->hwnd, WM_RBUTTONDOWN, MK_RBUTTON, at);
         platform::SendMessage(window->hwnd, WM_RBUTTONUP, 0, at);
       }

@@ -16,8 +16,10 @@
 #include "apps/zvemul/desk_options.h"
 #include "apps/zvemul/geometry.h"
 #include "apps/zvemul/key_decoder.h"
+#include "apps/zvemul/menu_popup.h"
 #include "apps/zvemul/print_dialog.h"
 #include "apps/zvemul/terminal.h"
+#include "apps/zvemul/terminal_clipboard.h"
 #include "apps/zvemul/view_painter.h"
 #include "control/zvemul_surface.h"
 #include "host/container_keys.h"
@@ -47,12 +49,14 @@ class Desk final : private platform::EventSink, private ContainerSite {
 
   // The keys the control leaves to its container: F8 the other frame, F9
   // clear the screen, Ctrl+Insert copy, acted on through SendKey once the
-  // key's own handling has returned.
+  // key's own handling has returned; then the macro asked for is shown.
   bool TranslateAccelerator(const MSG& msg, DWORD modifiers) override;
   void SendKey(UINT vk, int flags);
   void RunWindowKeys();
 
   void Handle(const DeskAction& action);
+  // The menu key opens the menu at the caret, or mid-screen without one.
+  void OpenMenuAtCaret();
   // Leaves the desk, after asking when entries are still with the host.
   void AskToLeave();
   void Click(const DeskAction& action);
@@ -64,17 +68,23 @@ class Desk final : private platform::EventSink, private ContainerSite {
   void Render();
   int PollTimeout();
   void Finish();
+  platform::DesktopServices MakeServices();
 
   DeskOptions options_;
   Terminal& terminal_;
   CursesMessageBoxes* boxes_ = nullptr;          // owned by desktop_
   CursesPrintDialogs* print_dialogs_ = nullptr;  // owned by desktop_
+  CursesMenus* menus_ = nullptr;                 // owned by desktop_
+  TerminalClipboard* clipboard_ = nullptr;       // owned by desktop_
   platform::Desktop desktop_;
   platform::DesktopScope scope_;
   platform::ComPtr<IZVEmulControl> control_;
   bool window_alive_ = false;
   platform::DISPID data_source_input_ = 0;
   platform::DISPID input_reflect_ = 0;
+  platform::DISPID drive_macro_ = 0;
+  // The macro file last asked for, to be shown in the status bar.
+  std::optional<std::string> macro_text_;
   std::unique_ptr<host::HostLink> link_;
   std::string link_state_;
   // Entries handed to the host and not yet answered.

@@ -157,6 +157,7 @@ DeskAction DecodeKeyCode(int key, std::string_view name) {
     const int n = key - KEY_F(1);
     const int group = n / 12;
     const UINT vk = VK_F1 + static_cast<UINT>(n % 12);
+    if (vk == VK_F10 && group == 1) return Press(VK_APPS);
     DeskAction action = Press(vk, Mods(group == 1 || group == 3 || group == 5, group == 2 || group == 3, group >= 4));
     if (vk == VK_F7 && group <= 1) action.kind = DeskAction::Kind::kWindowKey;
     return action;
@@ -185,6 +186,11 @@ DeskAction DecodeInput(const TerminalInput& input) {
       action.column = input.column;
       action.button = input.button;
       action.released = input.released;
+      return action;
+    }
+    case TerminalInput::Kind::kPaste: {
+      DeskAction action = Command(DeskAction::Kind::kPaste);
+      action.text = platform::Utf8ToCp1252(input.text);
       return action;
     }
   }

@@ -5,7 +5,8 @@
 // A terminal cannot tell Shift+letter from Caps Lock, so letters are always
 // pressed without Shift (the res windows upper-case them). The macro keys
 // stay reachable through Alt: Alt+Shift+letter is the Shift+letter macro key
-// and Alt+Ctrl+letter the Ctrl+Shift+letter one.
+// and Alt+Ctrl+letter the Ctrl+Shift+letter one. Shift+F10 is the menu key
+// (the Apps key), as on a desktop.
 #pragma once
 
 #include <string>
@@ -17,7 +18,7 @@ namespace zv::desk {
 
 // One thing read from the terminal.
 struct TerminalInput {
-  enum class Kind { kCharacter, kKeyCode, kMouse };
+  enum class Kind { kCharacter, kKeyCode, kMouse, kPaste };
   Kind kind = Kind::kCharacter;
   char32_t character = 0;  // kCharacter: the Unicode character
   int key = 0;             // kKeyCode: the curses key code
@@ -28,6 +29,7 @@ struct TerminalInput {
   int column = 0;
   int button = 0;
   bool released = false;  // kMouse: the button went up there
+  std::string text;       // kPaste: what was pasted into the terminal, UTF-8
 };
 
 struct DeskAction {
@@ -42,6 +44,9 @@ struct DeskAction {
     // A window key the container acts on itself through the control's
     // SendKey (vk and modifiers): F7 and Shift+F7 switch windows.
     kWindowKey,
+    // Text pasted into the terminal (Windows-1252): the control pastes it
+    // as clipboard text, not as typed keys.
+    kPaste,
   };
   Kind kind = Kind::kNone;
   UINT vk = 0;

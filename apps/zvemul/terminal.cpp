@@ -16,7 +16,9 @@
 #include <cstring>
 #include <cwchar>
 #include <string_view>
+#include <utility>
 
+#include "platform/code_page.h"
 // Last: see curses_api.h.
 #include "apps/zvemul/curses_api.h"
 
@@ -31,6 +33,34 @@ volatile std::sig_atomic_t g_armed = 0;
 termios g_saved_termios;
 std::array<char, 256> g_reset_bytes;
 std::size_t g_reset_length = 0;
+
+// Bracketed paste: the terminal wraps pasted text in these two sequences,
+// which ncurses reports as these key codes.
+constexpr char kPasteOn[] = "\033[?2004h";
+constexpr char kPasteOff[] = "\033[?2004l";
+constexpr int kPasteStartKey = KEY_MAX + 101;
+constexpr int kPasteEndKey = KEY_MAX + 102;
+
+std::string Base64(std::string_view bytes) {
+  static constexpr char kDigits[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    std::uint32_t group = static_cast<std::uint8_t>(bytes[i]) << 16;
+    if (i + 1 < bytes.size()) group |= static_cast<std::uint32_t>(static_cast<std::uint8_t>(bytes[i + 1])) << 8;
+    if (i + 2 < bytes.size()) group |= static_cast<std::uint8_t>(bytes[i + 2]);
+    out += kDigits[(group >> 18) & 63];
+    out += kDigits[(group >> 12) & 63];
+    out += i + 1 < bytes.size() ? kDigits[(group >> 6) & 63] : '=';
+    out += i + 2 < bytes.size() ? kDigits[group & 63] : '=';
+  }
+  return out;
+}
+
+void WriteRaw(std::string_view bytes) {
+  std::fflush(stdout);
+  (void)!::write(STDOUT_FILENO, bytes.data(), bytes.size());
+}
 
 constexpr std::array kNoteSignals{SIGINT, SIGTERM, SIGHUP, SIGWINCH};
 constexpr std::array kFatalSignals{SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
@@ -131,9 +161,13 @@ bool Terminal::Start(std::string& error) {
   mouseinterval(0);
   curs_set(0);
   SetUpColors();
+  define_key("\033[200~", kPasteStartKey);
+  define_key("\033[201~", kPasteEndKey);
+  WriteRaw(kPasteOn);
 
   g_reset_length = 0;
   AppendReset("\033[?1000l\033[?1002l\033[?1006l");
+  AppendReset(kPasteOff);
   AppendCapability("oc");  // the palette, should colours have been redefined
   AppendCapability("sgr0");
   AppendCapability("cnorm");
@@ -158,6 +192,7 @@ void Terminal::Stop() {
   active_ = false;
   for (std::size_t i = 0; i < kFatalSignals.size(); ++i) ::sigaction(kFatalSignals[i], &g_old_fatal[i], nullptr);
   g_armed = 0;
+  WriteRaw(kPasteOff);
   curs_set(1);
   endwin();
   for (std::size_t i = 0; i < kNoteSignals.size(); ++i) ::sigaction(kNoteSignals[i], &g_old_note[i], nullptr);
@@ -219,6 +254,22 @@ std::vector<TerminalInput> Terminal::ReadInput() {
     const int rc = get_wch(&value);
     if (rc == ERR) break;
     TerminalInput input = make(rc, value);
+    if (rc == KEY_CODE_YES && (value == kPasteStartKey || value == kPasteEndKey)) {
+      pasting_ = value == kPasteStartKey;
+      if (pasting_) {
+        paste_.clear();
+      } else {
+        TerminalInput paste;
+        paste.kind = TerminalInput::Kind::kPaste;
+        paste.text = std::exchange(paste_, {});
+        inputs.push_back(std::move(paste));
+      }
+      continue;
+    }
+    if (pasting_) {
+      if (rc == OK && paste_.size() < kMaxPasteBytes) platform::AppendUtf8(paste_, static_cast<char32_t>(value));
+      continue;
+    }
     if (rc == OK && value == 0x1B) {
       // Whatever came in the same breath as the ESC is an Alt key; a second
       // ESC starts over, so that Esc pressed twice is two Esc keys.
@@ -252,6 +303,11 @@ std::vector<TerminalInput> Terminal::ReadInput() {
     inputs.push_back(std::move(input));
   }
   return inputs;
+}
+
+void Terminal::SetClipboard(std::string_view text) {
+  if (!active_) return;
+  WriteRaw("\033]52;c;" + Base64(platform::Cp1252ToUtf8(text)) + "\a");
 }
 
 void Terminal::SetUpColors() {

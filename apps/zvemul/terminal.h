@@ -1,7 +1,8 @@
 // The terminal, through ncurses: raw keys with a short escape delay, the
 // mouse where the terminal reports it, colours in 24 bits where it has them
 // and from its palette otherwise, and the cells of a grid written by what
-// changed. Signals arrive through a self-pipe: SIGINT, SIGTERM and SIGHUP
+// changed. Text pasted into the terminal arrives whole (bracketed paste), and
+// the terminal's clipboard is set with OSC 52. Signals arrive through a self-pipe: SIGINT, SIGTERM and SIGHUP
 // ask the desk to leave, SIGWINCH reports a new size. A crash, or an exit
 // that skips Stop, still gives the terminal back as it was.
 #pragma once
@@ -10,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "apps/zvemul/cell_grid.h"
@@ -21,6 +23,8 @@ class Terminal {
  public:
   // Milliseconds ncurses waits after an ESC for the rest of a key's sequence.
   static constexpr int kEscapeDelayMs = 25;
+  // A paste keeps at most this many bytes (UTF-8); the rest is dropped.
+  static constexpr std::size_t kMaxPasteBytes = 64 * 1024;
 
   Terminal() = default;
   ~Terminal();
@@ -49,8 +53,13 @@ class Terminal {
   // Waits at most timeout_ms (-1: without limit) for input or a signal.
   void Wait(int timeout_ms);
   // Everything typed so far, without waiting. An ESC followed at once by
-  // another character or key is that character or key with Alt.
+  // another character or key is that character or key with Alt. A paste is
+  // one input, given once its end has arrived.
   std::vector<TerminalInput> ReadInput();
+
+  // Puts text (Windows-1252) on the terminal's clipboard: OSC 52, which
+  // tmux and most terminal emulators accept.
+  void SetClipboard(std::string_view text);
 
   // Shows the grid, writing the cells that differ from what is shown, and
   // the cursor where given (hidden otherwise).
@@ -73,6 +82,8 @@ class Terminal {
   CellGrid shown_;
   bool repaint_all_ = true;
   bool cursor_visible_ = false;
+  bool pasting_ = false;
+  std::string paste_;
 
   ColorMode color_mode_ = ColorMode::kNone;
   int palette_size_ = 0;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <regex>
 #include <sstream>
@@ -228,6 +229,60 @@ TEST_F(DeskTmuxTest, AWholeBookingAtEightyByTwentyFourWithoutEsc) {
   EXPECT_FALSE(Contains(desk.last(), "INVALID FORMAT")) << desk.last();
 
   desk.Keys("'C-\\'");
+  desk.ExpectTerminalRestored();
+}
+
+// The menu at 80 x 24: Shift+F10 opens it, a macro is chosen on the second
+// page of its submenu, Copy reaches tmux's clipboard (OSC 52), Paste and a
+// bracketed paste land in another window.
+TEST_F(DeskTmuxTest, TheMenuRunsAMacroAndCopiesAndPastesBetweenWindows) {
+  const std::string folder = home_.home() + "/Application Data/ZELVANTA/Personal Macros/";
+  std::filesystem::create_directories(folder);
+  for (int i = 0; i < 27; ++i) std::ofstream(folder + "m" + std::to_string(100 + i).substr(1) + ".zvm") << "x";
+  TmuxDesk desk(home_, 80, 24);
+  desk.Tmux("set-option -g set-clipboard on");
+  desk.Start("--latency 0");
+  ASSERT_TRUE(desk.WaitForText("No Scripts Running")) << desk.last();
+  desk.Literal("abc");
+  ASSERT_TRUE(desk.WaitForText(">ABC")) << desk.last();
+  // Each key waits for the menu it is meant for: keys read before a menu
+  // opens are not the menu's.
+  const auto open_menu = [&] {
+    desk.Keys("S-F10");
+    ASSERT_TRUE(desk.WaitForText("Office Macros    >")) << desk.last();
+  };
+  open_menu();
+  EXPECT_TRUE(Lines(desk.last()).at(1) == ">ABC" && Contains(Lines(desk.last()).at(3), "Cut         Ctrl+X"))
+      << "below the caret\n" << desk.last();
+  desk.Keys("Down Down Down Right");
+  ASSERT_TRUE(desk.WaitForText("m21")) << desk.last();
+  // Up wraps to the scroll item at the bottom: the next page opens alone.
+  desk.Keys("Up Enter");
+  ASSERT_TRUE(desk.WaitFor([](const std::string& s) { return Contains(s, "m02") && !Contains(s, "m01"); },
+                           std::chrono::seconds(10)))
+      << desk.last();
+  desk.Keys("Down Down Enter");
+  EXPECT_TRUE(desk.WaitForText("Macro m03.zvm")) << desk.last();
+
+  desk.Keys("S-Left S-Left S-Left");
+  open_menu();
+  desk.Keys("c Enter");  // "c": Cut, then Copy
+  EXPECT_TRUE(desk.WaitFor([&](const std::string&) { return desk.Tmux("show-buffer").output == "ABC"; },
+                           std::chrono::seconds(10)))
+      << desk.Tmux("show-buffer").output;
+  desk.Keys("F7");
+  ASSERT_TRUE(desk.WaitFor([](const std::string& s) { return Lines(s).at(1) == ">"; }, std::chrono::seconds(10)))
+      << desk.last();
+  open_menu();
+  desk.Keys("p Enter");
+  ASSERT_TRUE(desk.WaitFor([](const std::string& s) { return Lines(s).at(1) == ">ABC"; }, std::chrono::seconds(10)))
+      << desk.last();
+  desk.Tmux("set-buffer 'x:yz'");
+  desk.Tmux("paste-buffer -p -t desk");
+  EXPECT_TRUE(desk.WaitFor([](const std::string& s) { return Lines(s).at(1) == ">ABCXYZ"; }, std::chrono::seconds(10)))
+      << "pasted as clipboard text: upper case, no colon\n" << desk.last();
+
+  desk.Keys("C-q");
   desk.ExpectTerminalRestored();
 }
 

@@ -64,6 +64,7 @@ TEST(KeyDecoder, KeysBecomeThePressesOfAWindowsKeyboard) {
       {"Alt+F7", Key(KEY_F(7), {}, true), VK_F7, "A"},
       {"Ctrl+F11", Key(KEY_F(35)), VK_F11, "C"},
       {"Alt+F10", Key(KEY_F(58)), VK_F10, "A"},
+      {"Shift+F10: the menu key", Key(KEY_F(22)), VK_APPS, ""},
       {"Alt+Shift+F3", Key(KEY_F(63)), VK_F3, "SA"},
       {"Ctrl+Up by its terminfo name", Key(KEY_MAX + 7, "kUP5"), VK_UP, "C"},
       {"Ctrl+Shift+Delete", Key(KEY_MAX + 11, "kDC6"), VK_DELETE, "SC"},
