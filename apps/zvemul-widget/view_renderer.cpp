@@ -2,8 +2,10 @@
 
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QString>
 #include <algorithm>
+#include <cmath>
 
 #include "platform/code_page.h"
 
@@ -169,8 +171,8 @@ WindowFont FontFor(const CharFormat& format) {
   // A face fontconfig has no monospaced match for falls back to the
   // system's monospaced font: the screens are 64 even columns.
   if (!QFontInfo(out.font).fixedPitch()) out.font.setFamily(QStringLiteral("monospace"));
-  const QFontMetrics metrics(out.font);
-  out.cell_width = std::max(1, metrics.horizontalAdvance(QLatin1Char('M')));
+  const QFontMetricsF metrics(out.font);
+  out.cell_width = std::max<qreal>(1, metrics.horizontalAdvance(QLatin1Char('M')));
   out.ascent = metrics.ascent();
   out.height = metrics.height();
   return out;
@@ -253,27 +255,27 @@ void ViewRenderer::Paint(QPainter& painter, const ControlView& view) {
         QColor fg = format.auto_color ? QColor(Qt::black) : FromColorRef(format.color);
         QColor bg = format.auto_back_color ? background : FromColorRef(format.back_color);
         if (selected) std::swap(fg, bg);
-        const int x = area.left() + kTextMargin + static_cast<int>(i) * font.cell_width;
-        const QRect cell(x, top, static_cast<int>(j - i) * font.cell_width, static_cast<int>(line_height));
+        const qreal x = area.left() + kTextMargin + static_cast<qreal>(i) * font.cell_width;
+        const QRectF cell(x, top, static_cast<qreal>(j - i) * font.cell_width, static_cast<qreal>(line_height));
         if (selected || !format.auto_back_color) painter.fillRect(cell, bg);
         drawn.setBold(format.bold);
         drawn.setUnderline(format.underline);
         drawn.setItalic(format.italic);
         painter.setFont(drawn);
         painter.setPen(fg);
-        painter.drawText(QPoint(x, top + baseline), text);
+        painter.drawText(QPointF(x, top + baseline), text);
         i = j;
       }
     }
     if (view.caret.hwnd == window->hwnd && view.caret.visible) {
       const LONG pos = engine.CaretPosition();
       const LONG line = engine.LineFromChar(pos);
-      const int x = area.left() + kTextMargin + static_cast<int>(pos - engine.LineStart(line)) * font.cell_width;
+      const qreal x = area.left() + kTextMargin + static_cast<qreal>(pos - engine.LineStart(line)) * font.cell_width;
       const int y = area.top() + static_cast<int>(line - first) * static_cast<int>(line_height);
-      const int width = std::clamp(view.caret.width, 2, font.cell_width);
+      const qreal width = std::clamp<qreal>(view.caret.width, 2, font.cell_width);
       const int height = view.caret.height > 0 ? std::min<int>(view.caret.height, line_height) : line_height;
       painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-      painter.fillRect(QRect(x, y + static_cast<int>(line_height) - height, width, height), Qt::white);
+      painter.fillRect(QRectF(x, y + static_cast<qreal>(line_height - height), width, height), Qt::white);
       painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     painter.setClipping(false);
@@ -290,7 +292,7 @@ std::optional<TextHit> ViewRenderer::HitText(const ControlView& view, QPoint poi
     const WindowFont& font = Font(engine.DefaultFormat());
     const LONG line_height = std::max<LONG>(1, engine.LineHeight());
     const LONG row = (point.y() - area.top()) / line_height;
-    const LONG column = std::max(0, (point.x() - area.left() - kTextMargin + font.cell_width / 2) / font.cell_width);
+    const LONG column = std::max(0, static_cast<int>((point.x() - area.left() - kTextMargin) / font.cell_width + 0.5));
     const LONG line = std::min(engine.FirstVisibleLine() + row, engine.LineCount() - 1);
     const LONG start = engine.LineStart(line);
     return TextHit{window->hwnd, window->number, start + std::min<LONG>(column, engine.LineLength(start))};
@@ -303,9 +305,10 @@ QSize ViewRenderer::PreferredSize(int lines) {
   const WindowFont font = FontFor(format);
   platform::TextEngine engine;
   // Two frames of `lines` lines under their strips, and the status bar (18
-  // pixels each), with the 17-pixel scroll bar beside the text.
-  return QSize(kColumns * font.cell_width + 2 * kTextMargin + 17 + 8,
-               2 * (static_cast<int>(engine.LineHeight()) * lines + 18 + 4) + 18);
+  // pixels each); a res window's client area lies inside its border and its
+  // 17-pixel scroll bars.
+  return QSize(static_cast<int>(std::ceil(kColumns * font.cell_width)) + 2 * kTextMargin + 17 + 8,
+               2 * (static_cast<int>(engine.LineHeight()) * lines + 18 + 2 + 17) + 18);
 }
 
 }  // namespace zv::widget

@@ -20,10 +20,11 @@ namespace zv::widget {
 
 // The font a res window's text is drawn in: its default character format's
 // face and size, resolved by fontconfig through QFont, and the width of one
-// character cell.
+// character cell: the font's own advance, fractions kept, so that a run
+// drawn from any column lands where the characters before it end.
 struct WindowFont {
   QFont font;
-  int cell_width = 8;
+  qreal cell_width = 8;
   int ascent = 12;
   int height = 16;
 };

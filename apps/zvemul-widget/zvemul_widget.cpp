@@ -38,8 +38,9 @@ namespace {
 constexpr int kSendShift = 2;
 // While a dialog is open the desktop's timers wait this long and try again.
 constexpr int kModalRetryMs = 200;
-// The lines of a frame the widget asks room for at first.
-constexpr int kPreferredLines = 15;
+// The lines of a frame the widget asks room for at first: a host page of 15
+// rows and the line of the next entry.
+constexpr int kPreferredLines = 16;
 
 QString FromUtf16(const std::u16string& text) { return QString::fromStdU16String(text); }
 Variant Text(const QString& text) { return Variant::String(text.toStdU16String()); }
