@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "apps/zvemul-desk/main_window.h"
 #include "tests/desk/desk_test_support.h"
@@ -144,6 +145,29 @@ TEST_F(WidgetTest, CopyAndPasteGoThroughTheSystemClipboard) {
   QTest::keyClick(&widget(), Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(&widget(), Qt::Key_C, Qt::ControlModifier);
   EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("RT QX7PLM")) << QGuiApplication::clipboard()->text().toStdString();
+}
+
+TEST_F(WidgetTest, ClicksOpenWindowsByTheirTabsAndTheButtonSwitchesTheLayout) {
+  // The windows the top strip's clicks open, from left to right, as they
+  // change from the current one.
+  const auto tabs = [&] {
+    std::vector<int> opened;
+    int last = widget().controlProperty("CurrentWindow").toInt();
+    for (int x = 30; x < widget().width(); x += 10) {
+      QTest::mouseClick(&widget(), Qt::LeftButton, Qt::NoModifier, QPoint(x, 8));
+      const int current = widget().controlProperty("CurrentWindow").toInt();
+      if (current != last) opened.push_back(current);
+      last = current;
+    }
+    return opened;
+  };
+  EXPECT_EQ(tabs(), (std::vector<int>{3, 5, 7, 9}));
+  // A click in the lower frame's text makes its window current.
+  QTest::mouseClick(&widget(), Qt::LeftButton, Qt::NoModifier, QPoint(40, widget().height() * 3 / 4));
+  EXPECT_EQ(widget().controlProperty("CurrentWindow").toInt(), 2);
+  // The button at the strip's left: one frame, under a strip of all ten.
+  QTest::mouseClick(&widget(), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
+  EXPECT_EQ(tabs(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
 }
 
 TEST_F(WidgetTest, CtrlPPrintsTheScreenThroughQtsDialogToThePdfPrinter) {
