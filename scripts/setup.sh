@@ -11,7 +11,7 @@ packages=(
   fonts-liberation fontconfig
   tmux pandoc ccache
   clang libclang-rt-dev libvterm-dev
-  qt6-base-dev qt6-qpa-plugins xvfb xauth
+  qt6-base-dev qt6-qpa-plugins xvfb xauth xdotool x11-apps netpbm
 )
 
 missing=()
