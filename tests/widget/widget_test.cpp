@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QMessageBox>
 #include <QPrintDialog>
 #include <QSignalSpy>
 #include <QTest>
@@ -168,6 +169,24 @@ TEST_F(WidgetTest, ClicksOpenWindowsByTheirTabsAndTheButtonSwitchesTheLayout) {
   // The button at the strip's left: one frame, under a strip of all ten.
   QTest::mouseClick(&widget(), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
   EXPECT_EQ(tabs(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+TEST_F(WidgetTest, ALocalCommandAnswersInAQMessageBoxWhileTheControlWaits) {
+  QString shown;
+  bool modal = false;
+  QTimer::singleShot(0, [&] {
+    if (!QTest::qWaitFor([] { return QApplication::activeModalWidget() != nullptr; }, kWaitMs)) return;
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    shown = box->text();
+    modal = widget().inModalDialog();
+    box->accept();
+  });
+  QTest::keyClicks(&widget(), "\u00dfver");
+  QTest::keyClick(&widget(), Qt::Key_Return);
+  EXPECT_TRUE(shown.contains("version")) << shown.toStdString();
+  EXPECT_TRUE(modal);
+  EXPECT_FALSE(widget().inModalDialog());
 }
 
 TEST_F(WidgetTest, CtrlPPrintsTheScreenThroughQtsDialogToThePdfPrinter) {
