@@ -70,6 +70,12 @@ KeyAction TranslateQtKey(int key, unsigned modifiers, const std::u16string& text
   if (key >= Qt::Key_F1 && key <= Qt::Key_F12) {
     action.kind = KeyAction::Kind::kPress;
     action.vk = VK_F1 + static_cast<UINT>(key - Qt::Key_F1);
+    // Shift+F10 is the desktop's other context-menu key.
+    if (action.vk == VK_F10 && action.modifiers.shift && !action.modifiers.ctrl && !action.modifiers.alt) {
+      action.vk = VK_APPS;
+      action.modifiers.shift = false;
+      return action;
+    }
     // The control leaves F7 to its container, which switches windows with it.
     if (action.vk == VK_F7 && !action.modifiers.ctrl && !action.modifiers.alt) action.kind = KeyAction::Kind::kWindowKey;
     return action;

@@ -3,6 +3,9 @@
 #include <QAbstractPrintDialog>
 #include <QApplication>
 #include <QClipboard>
+#include <QMenu>
+#include <QPainter>
+#include <QPixmap>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -33,7 +36,59 @@ QMessageBox::Icon IconOf(UINT type) {
   }
 }
 
+QPixmap Picture(const platform::Icon& icon) {
+  QPixmap pixmap(std::max(1, icon.width), std::max(1, icon.height));
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  for (int y = 0; y < icon.height && y < static_cast<int>(icon.rows.size()); ++y) {
+    const std::string& row = icon.rows[static_cast<std::size_t>(y)];
+    for (int x = 0; x < icon.width && x < static_cast<int>(row.size()); ++x) {
+      if (row[static_cast<std::size_t>(x)] == '#') painter.fillRect(x, y, 1, 1, Qt::black);
+    }
+  }
+  return pixmap;
+}
+
+void Fill(QMenu& shown, const platform::Menu& menu) {
+  for (const platform::MenuItem& item : menu.items()) {
+    // "&" would be taken for a mnemonic; the tab puts the key name at the right.
+    const QString text = FromCp1252(item.text).replace(QLatin1Char('&'), QLatin1String("&&"));
+    switch (item.kind) {
+      case platform::MenuItem::Kind::kSeparator:
+        shown.addSeparator();
+        break;
+      case platform::MenuItem::Kind::kSubmenu: {
+        QMenu* submenu = shown.addMenu(text);
+        submenu->setEnabled(!item.grayed);
+        if (item.submenu) Fill(*submenu, *item.submenu);
+        break;
+      }
+      case platform::MenuItem::Kind::kBitmap: {
+        QAction* action = shown.addAction(QIcon(Picture(item.picture)), QString());
+        action->setData(item.id);
+        action->setEnabled(!item.grayed);
+        break;
+      }
+      case platform::MenuItem::Kind::kCommand: {
+        QAction* action = shown.addAction(text);
+        action->setData(item.id);
+        action->setEnabled(!item.grayed);
+        break;
+      }
+    }
+  }
+}
+
 }  // namespace
+
+UINT QtMenus::Track(const platform::Menu& menu, UINT /*flags*/, POINT at, HWND /*owner*/) {
+  QMenu shown(owner_);
+  Fill(shown, menu);
+  const QPoint where = owner_ ? owner_->mapToGlobal(QPoint(at.x, at.y)) : QPoint(at.x, at.y);
+  const ModalCount::Scope modal(modal_);
+  const QAction* chosen = shown.exec(where);
+  return chosen != nullptr ? chosen->data().toUInt() : 0;
+}
 
 int QtMessageBoxes::Show(std::string_view text, std::string_view caption, UINT type) {
   QMessageBox box(IconOf(type), FromCp1252(caption), FromCp1252(text), QMessageBox::NoButton, DialogParent(owner_));

@@ -1,11 +1,13 @@
 // The desktop services a widget gives its control, on Qt: message boxes as
-// QMessageBox, the system clipboard, and Qt's print and print-setup dialogs
-// (the pages themselves go to the platform's printers).
+// QMessageBox, popup menus as QMenu, the system clipboard, and Qt's print
+// and print-setup dialogs (the pages themselves go to the platform's
+// printers).
 #pragma once
 
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/menus.h"
 #include "platform/printing.h"
 #include "platform/services.h"
 
@@ -35,6 +37,20 @@ class QtMessageBoxes final : public platform::MessageBoxService {
  public:
   QtMessageBoxes(QWidget* owner, ModalCount& modal) : owner_(owner), modal_(modal) {}
   int Show(std::string_view text, std::string_view caption, UINT type) override;
+
+ private:
+  QPointer<QWidget> owner_;
+  ModalCount& modal_;
+};
+
+// A popup menu shown modally at the point asked for (the owner widget's
+// coordinates, which are the control's): commands with their key names,
+// separators, submenus and the picture items (the macro menus' scroll
+// arrows). Answers the command chosen, or 0.
+class QtMenus final : public platform::MenuService {
+ public:
+  QtMenus(QWidget* owner, ModalCount& modal) : owner_(owner), modal_(modal) {}
+  UINT Track(const platform::Menu& menu, UINT flags, POINT at, HWND owner) override;
 
  private:
   QPointer<QWidget> owner_;

@@ -267,21 +267,36 @@ void ViewRenderer::Paint(QPainter& painter, const ControlView& view) {
         i = j;
       }
     }
-    if (view.caret.hwnd == window->hwnd && view.caret.visible) {
-      const LONG pos = engine.CaretPosition();
-      const LONG line = engine.LineFromChar(pos);
-      const qreal x = area.left() + kTextMargin + static_cast<qreal>(pos - engine.LineStart(line)) * font.cell_width;
-      const int y = area.top() + static_cast<int>(line - first) * static_cast<int>(line_height);
-      const qreal width = std::clamp<qreal>(view.caret.width, 2, font.cell_width);
-      const int height = view.caret.height > 0 ? std::min<int>(view.caret.height, line_height) : line_height;
+    if (const std::optional<QRectF> caret = CaretRect(view, *window)) {
       painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-      painter.fillRect(QRectF(x, y + static_cast<qreal>(line_height - height), width, height), Qt::white);
+      painter.fillRect(*caret, Qt::white);
       painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     }
     painter.setClipping(false);
   }
   painter.setFont(chrome);
   if (view.status_bar.exists) PaintStatusBar(painter, view.status_bar);
+}
+
+std::optional<QRectF> ViewRenderer::CaretRect(const ControlView& view, const ResWindowView& window) {
+  if (view.caret.hwnd != window.hwnd || !view.caret.visible || window.engine == nullptr) return std::nullopt;
+  const TextEngine& engine = *window.engine;
+  const WindowFont& font = Font(engine.DefaultFormat());
+  const LONG line_height = std::max<LONG>(1, engine.LineHeight());
+  const LONG pos = engine.CaretPosition();
+  const LONG line = engine.LineFromChar(pos);
+  const qreal x = window.rect.left + kTextMargin + static_cast<qreal>(pos - engine.LineStart(line)) * font.cell_width;
+  const LONG y = window.rect.top + (line - engine.FirstVisibleLine()) * line_height;
+  const qreal width = std::clamp<qreal>(view.caret.width, 2, font.cell_width);
+  const LONG height = view.caret.height > 0 ? std::min<LONG>(view.caret.height, line_height) : line_height;
+  return QRectF(x, static_cast<qreal>(y + line_height - height), width, static_cast<qreal>(height));
+}
+
+std::optional<QPoint> ViewRenderer::CaretPoint(const ControlView& view) {
+  for (const ResWindowView* window : ShownWindows(view)) {
+    if (const std::optional<QRectF> caret = CaretRect(view, *window)) return caret->bottomLeft().toPoint();
+  }
+  return std::nullopt;
 }
 
 std::optional<TextHit> ViewRenderer::HitText(const ControlView& view, QPoint point) {

@@ -10,6 +10,7 @@
 #include <QFont>
 #include <QPainter>
 #include <QPoint>
+#include <QRectF>
 #include <QSize>
 #include <optional>
 #include <vector>
@@ -42,12 +43,16 @@ class ViewRenderer {
   // The character position under a point of a shown res window (past a
   // line's end, that line's end; below the text, its end).
   std::optional<TextHit> HitText(const ControlView& view, QPoint point);
+  // The point below the caret, when the caret is shown.
+  std::optional<QPoint> CaretPoint(const ControlView& view);
   // The client size that shows 64 columns and `lines` lines a frame, two
   // frames, at the default font.
   static QSize PreferredSize(int lines);
 
  private:
   const WindowFont& Font(const platform::CharFormat& format);
+  // Where the caret stands in a window; none when it is not there or hidden.
+  std::optional<QRectF> CaretRect(const ControlView& view, const ResWindowView& window);
 
   std::vector<std::pair<platform::CharFormat, WindowFont>> fonts_;
 };

@@ -74,6 +74,7 @@ platform::DesktopServices MakeServices(QWidget* owner, zv::widget::ModalCount& m
   platform::DesktopServices services;
   services.message_boxes = std::make_unique<zv::widget::QtMessageBoxes>(owner, modal);
   services.print_dialogs = std::make_unique<zv::widget::QtPrintDialogs>(owner, modal);
+  services.menus = std::make_unique<zv::widget::QtMenus>(owner, modal);
   services.clipboard = std::make_unique<zv::widget::QtClipboard>();
   services.clock = std::make_unique<platform::SystemClock>();
   services.system_values = std::make_unique<platform::FixedSystemValues>();
@@ -188,6 +189,13 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
   void Key(const zv::widget::KeyAction& action) {
     const platform::DesktopScope scope(desktop_);
     if (action.caps_lock) desktop_.keyboard_state().SetToggled(VK_CAPITAL, *action.caps_lock);
+    // The context-menu key opens the menu below the caret, so that the row
+    // being typed stays in sight.
+    if (action.vk == VK_APPS) {
+      if (const std::optional<QPoint> caret = renderer_.CaretPoint(control_->View())) {
+        desktop_.set_cursor_pos(POINT{caret->x(), caret->y()});
+      }
+    }
     switch (action.kind) {
       case zv::widget::KeyAction::Kind::kPress:
         platform::PressKey(action.vk, action.modifiers);
@@ -229,26 +237,28 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
     drag_.reset();
     const ControlView view = control_->View();
     const std::optional<zv::widget::TextHit> hit = renderer_.HitText(view, point);
-    if (!hit) {
-      // The tabs and the ReSize button take their clicks as on a desktop.
-      if (button == Qt::LeftButton) {
-        if (platform::Window* window = control_->ControlWindow()) platform::ClickAt(window->handle(), POINT{point.x(), point.y()});
+    platform::Window* root = control_->ControlWindow();
+    if (button == Qt::RightButton || !hit) {
+      // The right button opens the window's menu where it was pressed; the
+      // tabs and the ReSize button take their clicks as on a desktop.
+      if (root != nullptr && (button == Qt::LeftButton || button == Qt::RightButton)) {
+        platform::ClickAt(root->handle(), POINT{point.x(), point.y()},
+                          button == Qt::LeftButton ? platform::MouseButton::kLeft : platform::MouseButton::kRight);
       }
       Settle();
       return;
     }
-    const ResWindowView& window = view.windows.at(static_cast<std::size_t>(hit->window - 1));
-    const LPARAM at = MAKELPARAM(static_cast<WORD>(point.x() - window.rect.left), static_cast<WORD>(point.y() - window.rect.top));
     if (button == Qt::LeftButton) {
+      const ResWindowView& window = view.windows.at(static_cast<std::size_t>(hit->window - 1));
+      const LPARAM at =
+          MAKELPARAM(static_cast<WORD>(point.x() - window.rect.left), static_cast<WORD>(point.y() - window.rect.top));
+      desktop_.set_cursor_pos(POINT{point.x(), point.y()});
       // The window takes the focus as on a desktop, then the caret goes
       // where the agent clicked.
       platform::SendMessage(hit->hwnd, WM_LBUTTONDOWN, MK_LBUTTON, at);
       SelectInWindow(hit->hwnd, hit->position, hit->position);
       platform::SendMessage(hit->hwnd, WM_LBUTTONUP, 0, at);
       drag_ = DragStart{hit->hwnd, hit->position};
-    } else if (button == Qt::RightButton) {
-      platform::SendMessage(hit->hwnd, WM_RBUTTONDOWN, MK_RBUTTON, at);
-      platform::SendMessage(hit->hwnd, WM_RBUTTONUP, 0, at);
     }
     Settle();
   }

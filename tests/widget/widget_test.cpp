@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QSignalSpy>
@@ -15,6 +16,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -169,6 +171,47 @@ TEST_F(WidgetTest, ClicksOpenWindowsByTheirTabsAndTheButtonSwitchesTheLayout) {
   // The button at the strip's left: one frame, under a strip of all ten.
   QTest::mouseClick(&widget(), Qt::LeftButton, Qt::NoModifier, QPoint(8, 8));
   EXPECT_EQ(tabs(), (std::vector<int>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+// Chooses an item of the popup menu now open, along a path of item texts
+// (a submenu's, then an item of it), with the keys an agent would use.
+void ChooseFromMenu(const QStringList& path, QStringList* seen = nullptr) {
+  for (const QString& text : path) {
+    if (!QTest::qWaitFor([] { return qobject_cast<QMenu*>(QApplication::activePopupWidget()) != nullptr; }, kWaitMs)) {
+      return;
+    }
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QAction* chosen = nullptr;
+    for (QAction* action : menu->actions()) {
+      if (seen != nullptr) seen->append(action->text().isEmpty() && !action->icon().isNull() ? "[picture]" : action->text());
+      if (action->text().section('\t', 0, 0) == text) chosen = action;
+    }
+    if (chosen == nullptr) return;
+    menu->setActiveAction(chosen);
+    QTest::keyClick(menu, chosen->menu() != nullptr ? Qt::Key_Right : Qt::Key_Return);
+  }
+}
+
+TEST_F(WidgetTest, TheRightButtonOpensTheMenuWithTheClipboardAndTheMacros) {
+  const std::filesystem::path personal = widget().invoke("GetPersonalDir").toString().toStdString();
+  std::filesystem::create_directories(personal);
+  for (int i = 1; i <= 30; ++i) std::ofstream(personal / QString("M%1.zvm").arg(i, 2, 10, QChar('0')).toStdString());
+  QSignalSpy macros(&widget(), &ZVEmulWidget::DriveMacro);
+  const QPoint text(40, 30);
+
+  QStringList seen;
+  QTimer::singleShot(0, [&] { ChooseFromMenu({"Personal Macros", "M03"}, &seen); });
+  QTest::mouseClick(&widget(), Qt::RightButton, Qt::NoModifier, text);
+  ASSERT_EQ(macros.count(), 1) << seen.join(", ").toStdString();
+  EXPECT_TRUE(macros.at(0).at(0).toString().endsWith("M03.zvm")) << macros.at(0).at(0).toString().toStdString();
+  // The submenu's first page of macros ends in the picture that scrolls on.
+  EXPECT_TRUE(seen.contains("Copy\tCtrl+C")) << seen.join(", ").toStdString();
+  EXPECT_TRUE(seen.contains("M26") && !seen.contains("M27") && seen.endsWith("[picture]")) << seen.join(", ").toStdString();
+
+  QGuiApplication::clipboard()->setText(QStringLiteral("RT QX7PLM"));
+  QTimer::singleShot(0, [&] { ChooseFromMenu({"Paste"}); });
+  QTest::mouseClick(&widget(), Qt::RightButton, Qt::NoModifier, text);
+  EXPECT_TRUE(Screen().contains("RT QX7PLM")) << Screen().toStdString();
 }
 
 TEST_F(WidgetTest, ALocalCommandAnswersInAQMessageBoxWhileTheControlWaits) {
