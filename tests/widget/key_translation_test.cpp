@@ -45,6 +45,7 @@ TEST(KeyTranslation, QtKeysBecomePressesTypedTextOrWindowKeys) {
       {"a character the code page lacks", Qt::Key_unknown, 0, u"\u0416", Kind::kNone, 0, false, "", std::nullopt},
       {"keypad digit", Qt::Key_7, Qt::KeypadModifier, u"7", Kind::kType, 0, false, "7", std::nullopt},
       {"Apps key", Qt::Key_Menu, 0, u"", Kind::kPress, VK_APPS, false, "", std::nullopt},
+      {"Shift+F10", Qt::Key_F10, shift, u"", Kind::kPress, VK_APPS, false, "", std::nullopt},
       {"Shift+F7", Qt::Key_F7, shift, u"", Kind::kWindowKey, VK_F7, true, "", std::nullopt},
       {"Ctrl+F7", Qt::Key_F7, ctrl, u"", Kind::kPress, VK_F7, false, "", std::nullopt},
       {"Shift+Tab", Qt::Key_Backtab, shift, u"", Kind::kPress, VK_TAB, true, "", std::nullopt},
