@@ -4,6 +4,7 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QPainter>
 #include <QTimer>
 #include <algorithm>
@@ -36,6 +37,8 @@ namespace {
 
 // SendKey's Shift flag.
 constexpr int kSendShift = 2;
+// Lines the wheel scrolls a notch.
+constexpr int kWheelLines = 3;
 // While a dialog is open the desktop's timers wait this long and try again.
 constexpr int kModalRetryMs = 200;
 // The lines of a frame the widget asks room for at first: a host page of 15
@@ -259,6 +262,19 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
       SelectInWindow(hit->hwnd, hit->position, hit->position);
       platform::SendMessage(hit->hwnd, WM_LBUTTONUP, 0, at);
       drag_ = DragStart{hit->hwnd, hit->position};
+    }
+    Settle();
+  }
+
+  // The wheel scrolls the window under the pointer, three lines a notch, as
+  // its scroll bar's arrows do.
+  void Wheel(QPoint point, int delta) {
+    const platform::DesktopScope scope(desktop_);
+    const std::optional<zv::widget::TextHit> hit = renderer_.HitText(control_->View(), point);
+    if (!hit) return;
+    const int lines = delta * kWheelLines / QWheelEvent::DefaultDeltasPerStep;
+    for (int i = 0; i < std::abs(lines); ++i) {
+      platform::SendMessage(hit->hwnd, WM_VSCROLL, lines > 0 ? SB_LINEUP : SB_LINEDOWN, 0);
     }
     Settle();
   }
@@ -502,6 +518,11 @@ void ZVEmulWidget::mouseMoveEvent(QMouseEvent* event) {
 void ZVEmulWidget::mouseReleaseEvent(QMouseEvent* event) {
   if (!d_->ready() || d_->modal() || event->button() != Qt::LeftButton) return;
   d_->Drag(event->position().toPoint(), true);
+}
+
+void ZVEmulWidget::wheelEvent(QWheelEvent* event) {
+  if (!d_->ready() || d_->modal()) return;
+  d_->Wheel(event->position().toPoint(), event->angleDelta().y());
 }
 
 void ZVEmulWidget::focusInEvent(QFocusEvent* /*event*/) { d_->Focus(true); }

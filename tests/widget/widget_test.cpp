@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWheelEvent>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -103,8 +104,17 @@ TEST_F(WidgetTest, TheHostsAnswerIsDrawnInTheResponseColourInTheFrameOfTheEntry)
   ASSERT_TRUE(QTest::qWaitFor([&] { return Screen().contains("AVAILABILITY"); }, kWaitMs));
   const QImage answered = widget().grab().toImage();
   // The answer fills the upper frame's window; the lower one stays empty.
-  EXPECT_GT(PixelsNear(answered, response, background, 0.05, 0.45), 500);
+  const int shown = PixelsNear(answered, response, background, 0.05, 0.45);
+  EXPECT_GT(shown, 500);
   EXPECT_EQ(PixelsNear(answered, response, background, 0.55, 1.0), 0);
+
+  // A notch of the wheel down scrolls three of the answer's lines away.
+  QWheelEvent wheel(QPointF(40, 60), widget().mapToGlobal(QPointF(40, 60)), QPoint(), QPoint(0, -120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(&widget(), &wheel);
+  const int scrolled = PixelsNear(widget().grab().toImage(), response, background, 0.05, 0.45);
+  EXPECT_LT(scrolled, shown * 17 / 20);
+  EXPECT_GT(scrolled, shown / 2);
 }
 
 TEST_F(WidgetTest, ShiftMakesMacroKeysWhileCapsLockOnlyMakesCapitals) {
