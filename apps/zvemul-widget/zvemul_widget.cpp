@@ -146,7 +146,6 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
 
   bool ready() const { return window_alive_; }
   bool modal() const { return modal_.any(); }
-  platform::Desktop& desktop() { return desktop_; }
   const QString& error() const { return error_; }
 
   platform::InvokeResult Invoke(std::string_view name, InvokeKind kind, std::vector<Variant> args,
@@ -169,7 +168,9 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
   QVariant Record(const platform::InvokeResult& result) {
     if (!result.ok()) {
       error_ = QString::fromStdString(result.description);
-      if (error_.isEmpty()) error_ = QStringLiteral("error 0x%1").arg(static_cast<quint32>(result.hresult), 8, 16, QLatin1Char('0'));
+      if (error_.isEmpty()) {
+        error_ = QStringLiteral("error 0x%1").arg(static_cast<quint32>(result.hresult), 8, 16, QLatin1Char('0'));
+      }
       return {};
     }
     error_.clear();
