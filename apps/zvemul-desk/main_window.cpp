@@ -84,7 +84,8 @@ void MainWindow::PressInControl(int key, Qt::KeyboardModifiers modifiers) {
 void MainWindow::ShowKeys() {
   QString text = QStringLiteral("<table>");
   for (const auto& [key, does] : kKeys) {
-    text += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>").arg(QLatin1String(key), QLatin1String(does));
+    text += QStringLiteral("<tr><td><b>%1</b>&nbsp;&nbsp;</td><td>%2</td></tr>")
+                .arg(QLatin1String(key), QLatin1String(does));
   }
   text += QStringLiteral("</table>");
   QMessageBox::information(this, tr("ZVEmul keys"), text);

@@ -12,12 +12,12 @@ namespace {
 // Keys that make no character, or whose character the key helper makes
 // from the virtual key (Enter, Backspace, Tab, Esc, Space).
 constexpr std::array<std::pair<int, UINT>, 22> kKeys{{
-    {Qt::Key_Backspace, VK_BACK}, {Qt::Key_Tab, VK_TAB},       {Qt::Key_Backtab, VK_TAB},
-    {Qt::Key_Return, VK_RETURN},  {Qt::Key_Enter, VK_RETURN},  {Qt::Key_Escape, VK_ESCAPE},
-    {Qt::Key_Space, VK_SPACE},    {Qt::Key_Insert, VK_INSERT}, {Qt::Key_Delete, VK_DELETE},
-    {Qt::Key_Home, VK_HOME},      {Qt::Key_End, VK_END},       {Qt::Key_PageUp, VK_PRIOR},
-    {Qt::Key_PageDown, VK_NEXT},  {Qt::Key_Left, VK_LEFT},     {Qt::Key_Up, VK_UP},
-    {Qt::Key_Right, VK_RIGHT},    {Qt::Key_Down, VK_DOWN},     {Qt::Key_Menu, VK_APPS},
+    {Qt::Key_Backspace, VK_BACK},   {Qt::Key_Tab, VK_TAB},         {Qt::Key_Backtab, VK_TAB},
+    {Qt::Key_Return, VK_RETURN},    {Qt::Key_Enter, VK_RETURN},    {Qt::Key_Escape, VK_ESCAPE},
+    {Qt::Key_Space, VK_SPACE},      {Qt::Key_Insert, VK_INSERT},   {Qt::Key_Delete, VK_DELETE},
+    {Qt::Key_Home, VK_HOME},        {Qt::Key_End, VK_END},         {Qt::Key_PageUp, VK_PRIOR},
+    {Qt::Key_PageDown, VK_NEXT},    {Qt::Key_Left, VK_LEFT},       {Qt::Key_Up, VK_UP},
+    {Qt::Key_Right, VK_RIGHT},      {Qt::Key_Down, VK_DOWN},       {Qt::Key_Menu, VK_APPS},
     {Qt::Key_CapsLock, VK_CAPITAL}, {Qt::Key_NumLock, VK_NUMLOCK}, {Qt::Key_ScrollLock, VK_SCROLL},
     {Qt::Key_Pause, VK_PAUSE},
 }};
@@ -25,10 +25,17 @@ constexpr std::array<std::pair<int, UINT>, 22> kKeys{{
 // The keys of US punctuation, for Ctrl and Alt combinations, which Qt
 // reports by the unshifted character.
 constexpr std::array<std::pair<int, UINT>, 11> kPunctuation{{
-    {Qt::Key_Semicolon, VK_OEM_1}, {Qt::Key_Equal, VK_OEM_PLUS},       {Qt::Key_Comma, VK_OEM_COMMA},
-    {Qt::Key_Minus, VK_OEM_MINUS}, {Qt::Key_Period, VK_OEM_PERIOD},    {Qt::Key_Slash, VK_OEM_2},
-    {Qt::Key_QuoteLeft, VK_OEM_3}, {Qt::Key_BracketLeft, VK_OEM_4},    {Qt::Key_Backslash, VK_OEM_5},
-    {Qt::Key_BracketRight, VK_OEM_6}, {Qt::Key_Apostrophe, VK_OEM_7},
+    {Qt::Key_Semicolon, VK_OEM_1},
+    {Qt::Key_Equal, VK_OEM_PLUS},
+    {Qt::Key_Comma, VK_OEM_COMMA},
+    {Qt::Key_Minus, VK_OEM_MINUS},
+    {Qt::Key_Period, VK_OEM_PERIOD},
+    {Qt::Key_Slash, VK_OEM_2},
+    {Qt::Key_QuoteLeft, VK_OEM_3},
+    {Qt::Key_BracketLeft, VK_OEM_4},
+    {Qt::Key_Backslash, VK_OEM_5},
+    {Qt::Key_BracketRight, VK_OEM_6},
+    {Qt::Key_Apostrophe, VK_OEM_7},
 }};
 
 template <std::size_t N>
@@ -77,7 +84,9 @@ KeyAction TranslateQtKey(int key, unsigned modifiers, const std::u16string& text
       return action;
     }
     // The control leaves F7 to its container, which switches windows with it.
-    if (action.vk == VK_F7 && !action.modifiers.ctrl && !action.modifiers.alt) action.kind = KeyAction::Kind::kWindowKey;
+    if (action.vk == VK_F7 && !action.modifiers.ctrl && !action.modifiers.alt) {
+      action.kind = KeyAction::Kind::kWindowKey;
+    }
     return action;
   }
   if (const std::optional<UINT> vk = Find(kKeys, key)) {

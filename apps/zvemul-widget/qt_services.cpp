@@ -4,9 +4,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
-#include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <algorithm>
@@ -163,8 +163,8 @@ int QtPrintDialogs::Show(HWND /*owner*/, platform::PrintDialogData& data) {
 
   const ModalCount::Scope modal(modal_);
   if (dialog.exec() != QDialog::Accepted) return IDCANCEL;
-  data.settings.printer =
-      printer.outputFormat() == QPrinter::PdfFormat ? platform::SystemPrinters::kPdfPrinter : printer.printerName().toStdString();
+  data.settings.printer = printer.outputFormat() == QPrinter::PdfFormat ? platform::SystemPrinters::kPdfPrinter
+                                                                        : printer.printerName().toStdString();
   data.settings.copies = static_cast<WORD>(std::clamp(printer.copyCount(), 1, 9999));
   if (!setup && printer.printRange() == QPrinter::Selection) {
     data.flags |= PD_SELECTION;

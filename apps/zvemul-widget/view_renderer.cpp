@@ -63,9 +63,8 @@ void DrawIcon(QPainter& painter, const platform::Icon& icon, const QRect& r, con
 int WindowOfTab(bool all_windows, int frame, int index) { return all_windows ? index + 1 : 2 * index + frame; }
 
 bool Blank(const std::vector<platform::DeviceContext::TextRun>& runs) {
-  return std::all_of(runs.begin(), runs.end(), [](const auto& run) {
-    return run.text.find_first_not_of(' ') == std::string::npos;
-  });
+  return std::all_of(runs.begin(), runs.end(),
+                     [](const auto& run) { return run.text.find_first_not_of(' ') == std::string::npos; });
 }
 
 void PaintStrip(QPainter& painter, const TabStripView& strip, bool all_windows, int frame, bool active) {
@@ -249,8 +248,9 @@ void ViewRenderer::Paint(QPainter& painter, const ControlView& view) {
           if (j > i && (sel != selected || !(engine.FormatAt(pos) == format))) break;
           const char byte = engine.CharAt(pos);
           // The wrap marker's tab (or form feed) and other controls show as blanks.
-          text += static_cast<unsigned char>(byte) < 0x20 ? QChar(u' ')
-                                                          : QChar(static_cast<char16_t>(platform::Cp1252ToUnicode(byte)));
+          text += static_cast<unsigned char>(byte) < 0x20
+                      ? QChar(u' ')
+                      : QChar(static_cast<char16_t>(platform::Cp1252ToUnicode(byte)));
         }
         QColor fg = format.auto_color ? QColor(Qt::black) : FromColorRef(format.color);
         QColor bg = format.auto_back_color ? background : FromColorRef(format.back_color);

@@ -4,9 +4,9 @@
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QPainter>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <optional>
 #include <utility>
@@ -98,8 +98,7 @@ void SelectInWindow(HWND hwnd, LONG anchor, LONG end) {
 // control, its event sink and site.
 class ZVEmulWidgetPrivate final : private platform::EventSink, private ContainerSite {
  public:
-  explicit ZVEmulWidgetPrivate(ZVEmulWidget& widget)
-      : q_(widget), desktop_(MakeServices(&widget, modal_)) {
+  explicit ZVEmulWidgetPrivate(ZVEmulWidget& widget) : q_(widget), desktop_(MakeServices(&widget, modal_)) {
     desktop_.SetRedrawListener([this](HWND, platform::RedrawRequest) {
       if (!painting_) q_.update();
     });
@@ -352,8 +351,9 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
     while (!window_keys_.empty()) {
       const std::vector<zv::host::ContainerKey> keys = std::exchange(window_keys_, {});
       for (const zv::host::ContainerKey& key : keys) {
-        control_->Automation().Invoke(*control_->Automation().IdOfName("SendKey"), InvokeKind::kMethod,
-                                      std::vector<Variant>{Short(0), Short(static_cast<int>(key.vk)), Short(key.flags), Short(1)});
+        control_->Automation().Invoke(
+            *control_->Automation().IdOfName("SendKey"), InvokeKind::kMethod,
+            std::vector<Variant>{Short(0), Short(static_cast<int>(key.vk)), Short(key.flags), Short(1)});
       }
     }
     if (const std::optional<DWORD> next = desktop_.TimeToNextTimer()) {
@@ -441,12 +441,15 @@ bool ZVEmulWidget::ScreenInput(int window, const QString& data) {
 bool ZVEmulWidget::SendKey(int window, int key, int flags, int repeat) {
   return d_->Call("SendKey", {Short(window), Short(key), Short(flags), Short(repeat)}).toBool();
 }
-int ZVEmulWidget::DataSourceResponse(const QString& data) { return d_->Call("DataSourceResponse", {Text(data)}).toInt(); }
+int ZVEmulWidget::DataSourceResponse(const QString& data) {
+  return d_->Call("DataSourceResponse", {Text(data)}).toInt();
+}
 void ZVEmulWidget::Resize(int frame) { d_->Call("Resize", {Short(frame)}); }
 void ZVEmulWidget::PrintSetUp() { d_->Call("PrintSetUp"); }
 QString ZVEmulWidget::ReadScreen() { return d_->Call("ReadScreen").toString(); }
 void ZVEmulWidget::HideWindow(int window, bool clearData, bool minimize) {
-  d_->Call("HideWindow", {Short(window), Variant::Bool(clearData ? TRUE : FALSE), Variant::Bool(minimize ? TRUE : FALSE)});
+  d_->Call("HideWindow",
+           {Short(window), Variant::Bool(clearData ? TRUE : FALSE), Variant::Bool(minimize ? TRUE : FALSE)});
 }
 void ZVEmulWidget::SetCommText(const QString& text) { d_->Call("SetCommText", {Text(text)}); }
 void ZVEmulWidget::SetScriptText(const QString& text) { d_->Call("SetScriptText", {Text(text)}); }
@@ -458,7 +461,9 @@ bool ZVEmulWidget::LoadKeyboardMapping(const QString& path) {
 void ZVEmulWidget::CreateSessionQueue(int sessions, const QString& mappings) {
   d_->Call("CreateSessionQueue", {Short(sessions), Text(mappings)});
 }
-void ZVEmulWidget::RenameWindow(int window, const QString& name) { d_->Call("RenameWindow", {Short(window), Text(name)}); }
+void ZVEmulWidget::RenameWindow(int window, const QString& name) {
+  d_->Call("RenameWindow", {Short(window), Text(name)});
+}
 void ZVEmulWidget::AboutBox() { d_->Call("AboutBox"); }
 
 bool ZVEmulWidget::event(QEvent* event) {
@@ -495,7 +500,8 @@ void ZVEmulWidget::resizeEvent(QResizeEvent* /*event*/) { d_->Resized(size()); }
 
 void ZVEmulWidget::keyPressEvent(QKeyEvent* event) {
   if (!d_->ready() || d_->modal()) return;
-  d_->Key(zv::widget::TranslateQtKey(event->key(), static_cast<unsigned>(event->modifiers()), event->text().toStdU16String()));
+  d_->Key(zv::widget::TranslateQtKey(event->key(), static_cast<unsigned>(event->modifiers()),
+                                     event->text().toStdU16String()));
 }
 
 void ZVEmulWidget::inputMethodEvent(QInputMethodEvent* event) {

@@ -157,7 +157,8 @@ TEST_F(WidgetTest, CopyAndPasteGoThroughTheSystemClipboard) {
   QGuiApplication::clipboard()->clear();
   QTest::keyClick(&widget(), Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(&widget(), Qt::Key_C, Qt::ControlModifier);
-  EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("RT QX7PLM")) << QGuiApplication::clipboard()->text().toStdString();
+  EXPECT_TRUE(QGuiApplication::clipboard()->text().contains("RT QX7PLM"))
+      << QGuiApplication::clipboard()->text().toStdString();
 }
 
 TEST_F(WidgetTest, ClicksOpenWindowsByTheirTabsAndTheButtonSwitchesTheLayout) {
@@ -193,7 +194,8 @@ void ChooseFromMenu(const QStringList& path, QStringList* seen = nullptr) {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QAction* chosen = nullptr;
     for (QAction* action : menu->actions()) {
-      if (seen != nullptr) seen->append(action->text().isEmpty() && !action->icon().isNull() ? "[picture]" : action->text());
+      if (seen != nullptr)
+        seen->append(action->text().isEmpty() && !action->icon().isNull() ? "[picture]" : action->text());
       if (action->text().section('\t', 0, 0) == text) chosen = action;
     }
     if (chosen == nullptr) return;
@@ -216,7 +218,8 @@ TEST_F(WidgetTest, TheRightButtonOpensTheMenuWithTheClipboardAndTheMacros) {
   EXPECT_TRUE(macros.at(0).at(0).toString().endsWith("M03.zvm")) << macros.at(0).at(0).toString().toStdString();
   // The submenu's first page of macros ends in the picture that scrolls on.
   EXPECT_TRUE(seen.contains("Copy\tCtrl+C")) << seen.join(", ").toStdString();
-  EXPECT_TRUE(seen.contains("M26") && !seen.contains("M27") && seen.endsWith("[picture]")) << seen.join(", ").toStdString();
+  EXPECT_TRUE(seen.contains("M26") && !seen.contains("M27") && seen.endsWith("[picture]"))
+      << seen.join(", ").toStdString();
 
   QGuiApplication::clipboard()->setText(QStringLiteral("RT QX7PLM"));
   QTimer::singleShot(0, [&] { ChooseFromMenu({"Paste"}); });
