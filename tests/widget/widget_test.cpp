@@ -194,8 +194,8 @@ void ChooseFromMenu(const QStringList& path, QStringList* seen = nullptr) {
     auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     QAction* chosen = nullptr;
     for (QAction* action : menu->actions()) {
-      if (seen != nullptr)
-        seen->append(action->text().isEmpty() && !action->icon().isNull() ? "[picture]" : action->text());
+      const bool picture = action->text().isEmpty() && !action->icon().isNull();
+      if (seen != nullptr) seen->append(picture ? QStringLiteral("[picture]") : action->text());
       if (action->text().section('\t', 0, 0) == text) chosen = action;
     }
     if (chosen == nullptr) return;
