@@ -11,6 +11,7 @@
 #include <iostream>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "apps/zvemul-desk/main_window.h"
@@ -40,6 +41,15 @@ bool LeaveOnSignals() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  const zv::desk::DeskProgram program{"zvemul-desk", "ZVEmul, the reservation desk in a desktop window."};
+  int exit_code = 0;
+  // The help needs no display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::string_view(argv[i]) == "-h" || std::string_view(argv[i]) == "--help") {
+      zv::desk::ParseDeskOptions(argc, argv, std::cout, std::cerr, exit_code, program);
+      return exit_code;
+    }
+  }
   // Qt takes its own options (-platform, -display ...) first.
   QApplication app(argc, argv);
   std::vector<std::string> words;
@@ -47,10 +57,8 @@ int main(int argc, char** argv) {
   std::vector<const char*> args;
   for (const std::string& word : words) args.push_back(word.c_str());
 
-  int exit_code = 0;
   const auto options =
-      zv::desk::ParseDeskOptions(static_cast<int>(args.size()), args.data(), std::cout, std::cerr, exit_code,
-                                 {"zvemul-desk", "ZVEmul, the reservation desk in a desktop window."});
+      zv::desk::ParseDeskOptions(static_cast<int>(args.size()), args.data(), std::cout, std::cerr, exit_code, program);
   if (!options) return exit_code;
   if (!options->profile.empty() && !zv::desk::UseProfile(options->profile, std::cerr)) return 2;
   const zv::CCaughtExceptionLog caught(u"zvemul-desk");
