@@ -21,7 +21,7 @@
 #include "platform/object_registry.h"
 #include "platform/print_dialog_recorder.h"
 #include "platform/registry.h"
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::testing {
 
@@ -199,7 +199,7 @@ class ControlTest : public ::testing::Test {
     platform::CurrentDesktop().RunTimers();
   }
 
-  platform::testing::ScratchHome home;
+  zv::testing::ScratchHome home;
   platform::MessageBoxRecorder* boxes = new platform::MessageBoxRecorder;
   platform::FixedSystemValues* system = new platform::FixedSystemValues;
   platform::ManualClock* clock = new platform::ManualClock;

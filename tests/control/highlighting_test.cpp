@@ -17,7 +17,7 @@ class HighlightingTest : public ControlTest {
   // Rules from a local file.
   void UseRulesFile() {
     const std::string path = (home.dir.path() / "rules.xml").native();
-    platform::testing::WriteText(
+    zv::testing::WriteText(
         path,
         "<Brimlux><Rules>"
         "<Rule search_text='WL'><Highlight fgcolor='{255,0,0}'/></Rule>"

@@ -14,8 +14,8 @@ namespace zv::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using platform::testing::ReadText;
-using platform::testing::WriteText;
+using zv::testing::ReadText;
+using zv::testing::WriteText;
 
 class SettingsTest : public ControlTest {
  protected:

@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "desk_test_support.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::desk {
 namespace {
@@ -59,7 +59,7 @@ bool Contains(const std::string& text, const std::string& part) { return text.fi
 // a known prompt, in which the desk is started as a person would.
 class TmuxDesk {
  public:
-  TmuxDesk(const testing::TempHome& home, int columns, int rows) : socket_(home.root() + "/tmux.sock") {
+  TmuxDesk(const zv::testing::ScratchHome& home, int columns, int rows) : socket_(home.root() + "/tmux.sock") {
     Tmux("-f /dev/null new-session -d -s desk -x " + std::to_string(columns) + " -y " + std::to_string(rows) +
          " env " + Quote(std::string("PS1=") + kPrompt + " ") + " sh");
   }
@@ -152,7 +152,7 @@ class DeskTmuxTest : public ::testing::Test {
     ::unsetenv("TMUX");
   }
 
-  testing::TempHome home_;
+  zv::testing::ScratchHome home_;
 };
 
 // The time as the status bar shows it ("h:mm AM"), now or a minute ago, so
@@ -345,7 +345,7 @@ TEST_F(DeskTmuxTest, CtrlPPrintsTheScreenThroughThePrintDialogIntoAPdf) {
   ASSERT_TRUE(desk.WaitForText("[ Cancel ]")) << desk.last();
   EXPECT_TRUE(desk.WaitForText(" > PDF")) << desk.last();
   desk.Keys("Enter");
-  const std::filesystem::path folder = home_.home() + "/zvemul-prints";
+  const std::filesystem::path folder = home_.root() + "/zvemul-prints";
   ASSERT_TRUE(desk.WaitFor([&](const std::string&) { return std::filesystem::exists(folder); }, std::chrono::seconds(10)));
   desk.Keys("'C-\\'");
   desk.ExpectTerminalRestored();

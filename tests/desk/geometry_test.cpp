@@ -6,7 +6,7 @@
 #include "apps/zvemul/geometry.h"
 #include "apps/zvemul/view_painter.h"
 #include "control/zvemul_surface.h"
-#include "desk_test_support.h"
+#include "tests/support/scratch_home.h"
 #include "platform/desktop.h"
 #include "platform/window.h"
 
@@ -77,7 +77,7 @@ class GeometryWithControl : public ::testing::Test {
     return PageLines(control_->View());
   }
 
-  testing::TempHome home_;
+  zv::testing::ScratchHome home_;
   platform::Desktop desktop_;
   platform::DesktopScope scope_;
   platform::ComPtr<IZVEmulControl> control_;

@@ -13,11 +13,11 @@
 namespace zv {
 namespace {
 
+using testing::ScratchHome;
 using testing::HeaderBytes;
-using testing::LogHome;
 using testing::PutU32At;
-using testing::ReadBytes;
-using testing::WriteBytes;
+using testing::ReadText;
+using testing::WriteText;
 
 constexpr DWORD kSmallRing = 500'000;
 
@@ -33,7 +33,7 @@ class ErrorLogReaderTest : public ::testing::Test {
  protected:
   // A small ring holding `count` records written one after another.
   void WriteLog(int count) {
-    WriteBytes(home_.LogPath(), HeaderBytes({kSmallRing, 16, kNoRecord, 0}));
+    WriteText(home_.LogPath(), HeaderBytes({kSmallRing, 16, kNoRecord, 0}));
     CErrorLog log;
     for (int i = 1; i <= count; ++i) {
       log.GetErrorWrite2Log(i % 5, i, "f", "g", Message(i));
@@ -46,7 +46,7 @@ class ErrorLogReaderTest : public ::testing::Test {
     return reader;
   }
 
-  LogHome home_;
+  ScratchHome home_;
 };
 
 TEST(ErrorLogRing, PlacementCutsSplitsAndMeasures) {
@@ -128,7 +128,7 @@ TEST_F(ErrorLogReaderTest, NewFilesReadEmptyDamagedHeadersAndMissingFilesAreRefu
 
 TEST_F(ErrorLogReaderTest, BrokenChainsStopTheWalkAndAreReported) {
   WriteLog(5);
-  const std::string good = ReadBytes(home_.LogPath());
+  const std::string good = ReadText(home_.LogPath());
   const std::vector<ErrorLogRecord> records = Reader(good).Records().records;
   ASSERT_EQ(records.size(), 5u);
 
@@ -171,7 +171,7 @@ TEST_F(ErrorLogReaderTest, BrokenChainsStopTheWalkAndAreReported) {
 // Whatever the bytes, reading ends, within the bound the ring size sets.
 TEST_F(ErrorLogReaderTest, CorruptFilesAreReadWithoutCrashOrHang) {
   WriteLog(900);
-  const std::string good = ReadBytes(home_.LogPath());
+  const std::string good = ReadText(home_.LogPath());
   std::mt19937 random(20240611);
   for (int round = 0; round < 200; ++round) {
     std::string bytes = good;

@@ -19,12 +19,12 @@
 namespace zv {
 namespace {
 
+using testing::ScratchHome;
 using testing::HeaderBytes;
 using testing::HeaderOf;
-using testing::LogHome;
-using testing::ReadBytes;
+using testing::ReadText;
 using testing::U32At;
-using testing::WriteBytes;
+using testing::WriteText;
 
 std::string Field(const std::string& bytes, std::size_t record, std::size_t field, std::size_t length) {
   return bytes.substr(record + field, length);
@@ -47,9 +47,9 @@ class ErrorLogTest : public ::testing::Test {
     return reader.Records().records;
   }
 
-  void CreateLog(const LogFileHeader& header) { WriteBytes(home_.LogPath(), HeaderBytes(header)); }
+  void CreateLog(const LogFileHeader& header) { WriteText(home_.LogPath(), HeaderBytes(header)); }
 
-  LogHome home_;
+  ScratchHome home_;
   // Records are dated by the current desktop's clock.
   platform::Desktop desktop_{testing::ServicesWithClock({2016, 3, 7, 14, 5, 9, 375, 0})};
   platform::DesktopScope scope_{desktop_};
@@ -59,7 +59,7 @@ class ErrorLogTest : public ::testing::Test {
 TEST_F(ErrorLogTest, NewFileGetsHeaderAndFirstRecordAtSixteen) {
   CErrorLog log;
   EXPECT_EQ(FileMode(home_.LogPath()), 0600u);
-  std::string bytes = ReadBytes(home_.LogPath());
+  std::string bytes = ReadText(home_.LogPath());
   ASSERT_EQ(bytes.size(), 16u);
   EXPECT_EQ(HeaderOf(bytes), (LogFileHeader{static_cast<DWORD>(kDefaultRingSize), 16, kNoRecord, 0}));
   EXPECT_EQ(log.RingSize(), kDefaultRingSize);
@@ -71,7 +71,7 @@ TEST_F(ErrorLogTest, NewFileGetsHeaderAndFirstRecordAtSixteen) {
       "Failed to create the hidden rich edit window for formatting!<location file=HiddenRichEditCtrl line=55 "
       "func=CHiddenRichEditCtrl::CHiddenRichEditCtrl mdl=n/a>";
   const DWORD size = 76 + static_cast<DWORD>(text.size());
-  bytes = ReadBytes(home_.LogPath());
+  bytes = ReadText(home_.LogPath());
   ASSERT_EQ(bytes.size(), 16 + size);
   EXPECT_EQ(U32At(bytes, 16), 16 + size);     // next
   EXPECT_EQ(U32At(bytes, 20), kNoRecord);     // previous
@@ -86,7 +86,7 @@ TEST_F(ErrorLogTest, NewFileGetsHeaderAndFirstRecordAtSixteen) {
 
   clock_.SetLocalTime({2255, 12, 31, 23, 59, 58, 999, 0});
   log.GetErrorWrite2Log(4, 1, "f", "g", "again");
-  bytes = ReadBytes(home_.LogPath());
+  bytes = ReadText(home_.LogPath());
   EXPECT_EQ(Field(bytes, 16 + size, 12, 7), "\xff\x0c\x1f\x17\x3b\x3a\x63");  // 2255-12-31 23:59:58.99
   EXPECT_EQ(U32At(bytes, 16 + size + 4), 16u);  // previous: the first record
   EXPECT_EQ(U32At(bytes, 16 + size + 8), 2u);
@@ -102,7 +102,7 @@ TEST_F(ErrorLogTest, NamesAreConvertedCutToSixteenBytesAndDefaulted) {
     CErrorLog log(u"", u"Caf\u00e9 \u20ac \U0001F600", nullptr, u"0123456789ABCDEF");
     log.GetErrorWrite2Log(4, 2, "f", "g", "converted");
   }
-  const std::string bytes = ReadBytes(home_.LogPath());
+  const std::string bytes = ReadText(home_.LogPath());
   // A 16-byte name fills its field with no terminator; the next field follows.
   EXPECT_EQ(Field(bytes, 16, 19, 19), "ABCDEFGHIJKLMNOPn/a");
   EXPECT_EQ(Field(bytes, 16, 51, 12), std::string("Taloon! Res\0", 12));
@@ -153,7 +153,7 @@ TEST_F(ErrorLogTest, ExistingFileKeepsItsRingSizeAndRecordsSplitAtItsEnd) {
   log.GetErrorWrite2Log(3, 9, "f", "g", "split across the end of the ring");
   const std::string text = "split across the end of the ring<location file=f line=9 func=g mdl=n/a>";
   const DWORD size = 76 + static_cast<DWORD>(text.size());
-  std::string bytes = ReadBytes(home_.LogPath());
+  std::string bytes = ReadText(home_.LogPath());
   ASSERT_EQ(bytes.size(), ring);  // never beyond the ring
   EXPECT_EQ(HeaderOf(bytes), (LogFileHeader{ring, size - 30 + 16, ring - 30, 1}));
   const std::string record = bytes.substr(ring - 30) + bytes.substr(16, size - 30);  // head, then tail
@@ -170,9 +170,9 @@ TEST_F(ErrorLogTest, NextOffsetAtTheRingEndSendsTheNextRecordWholeToSixteen) {
   CreateLog({ring, ring - size, kNoRecord, 0});  // the first record ends exactly at the ring's end
   CErrorLog log;
   log.GetErrorWrite2Log(4, 1, "f", "g", "m");
-  EXPECT_EQ(HeaderOf(ReadBytes(home_.LogPath())).next, ring);
+  EXPECT_EQ(HeaderOf(ReadText(home_.LogPath())).next, ring);
   log.GetErrorWrite2Log(4, 1, "f", "g", "m");
-  const std::string bytes = ReadBytes(home_.LogPath());
+  const std::string bytes = ReadText(home_.LogPath());
   EXPECT_EQ(HeaderOf(bytes), (LogFileHeader{ring, 16 + size, ring, 2}));
   EXPECT_EQ(U32At(bytes, 16), 16 + size);
   EXPECT_EQ(U32At(bytes, 20), ring - size);
@@ -210,25 +210,25 @@ TEST_F(ErrorLogTest, DamagedFileIsLeftAsItIs) {
       std::string("\x20\xA1", 2),
   };
   for (const std::string& bytes : damaged) {
-    WriteBytes(home_.LogPath(), bytes);
+    WriteText(home_.LogPath(), bytes);
     CErrorLog log;
     EXPECT_EQ(log.GetErrorWrite2Log(2, 1, "f", "g", "must not be written"), S_OK);
     log.WriteRecord(2, 0, 0, "nor this", nullptr, 0);
-    EXPECT_EQ(ReadBytes(home_.LogPath()), bytes);
+    EXPECT_EQ(ReadText(home_.LogPath()), bytes);
   }
 }
 
 TEST_F(ErrorLogTest, SymbolicLinkAtTheLogPathIsRefused) {
   const std::string target = home_.root() + "/target.log";
   const std::string fresh = HeaderBytes({static_cast<DWORD>(kDefaultRingSize), 16, kNoRecord, 0});
-  WriteBytes(target, fresh);
+  WriteText(target, fresh);
   ASSERT_EQ(::symlink(target.c_str(), home_.LogPath().c_str()), 0);
   {
     CErrorLog log;
     EXPECT_EQ(log.GetErrorWrite2Log(2, 1, "f", "g", "m"), S_OK);
     EXPECT_EQ(log.WriteRecord(2, 0, 0, "m", nullptr, 0), E_FAIL);
   }
-  EXPECT_EQ(ReadBytes(target), fresh);
+  EXPECT_EQ(ReadText(target), fresh);
 
   // A dangling link is not followed to create its target either.
   ASSERT_EQ(::unlink(target.c_str()), 0);
@@ -249,10 +249,10 @@ TEST_F(ErrorLogTest, LocationFollowsTheStateFolderAndIsCreatedWhenWritten) {
   }
   EXPECT_EQ(FileMode(state), 0700u);
   EXPECT_EQ(FileMode(state + "/logfile.log"), 0600u);
-  EXPECT_EQ(HeaderOf(ReadBytes(state + "/logfile.log")).sequence, 1u);
+  EXPECT_EQ(HeaderOf(ReadText(state + "/logfile.log")).sequence, 1u);
 
   ::setenv("XDG_STATE_HOME", "relative/state", 1);  // not absolute: ignored
-  EXPECT_EQ(platform::ErrorLogFile(), home_.root() + "/home/.local/state/zvemul/logfile.log");
+  EXPECT_EQ(platform::ErrorLogFile(), home_.root() + "/.local/state/zvemul/logfile.log");
 }
 
 // Another process that holds the file through all 100 attempts makes the

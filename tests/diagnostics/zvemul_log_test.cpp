@@ -16,9 +16,9 @@
 namespace zv {
 namespace {
 
-using testing::LogHome;
-using testing::ReadBytes;
-using testing::WriteBytes;
+using testing::ScratchHome;
+using testing::ReadText;
+using testing::WriteText;
 
 constexpr char kProgram[] = ZV_BINARY_DIR "/apps/zvemul-log/zvemul-log";
 
@@ -44,13 +44,13 @@ class ZvemulLogTest : public ::testing::Test {
     const std::string out = home_.root() + "/stdout.txt";
     const std::string err = home_.root() + "/stderr.txt";
     const int status = std::system((std::string(kProgram) + " " + arguments + " >" + out + " 2>" + err).c_str());
-    Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}, ReadBytes(err)};
-    std::istringstream lines(ReadBytes(out));
+    Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, {}, ReadText(err)};
+    std::istringstream lines(ReadText(out));
     for (std::string line; std::getline(lines, line);) outcome.lines.push_back(line);
     return outcome;
   }
 
-  LogHome home_;
+  ScratchHome home_;
 };
 
 TEST_F(ZvemulLogTest, ListsATableNewestFirstOrOldestFirstOrEveryFieldWithTabs) {
@@ -87,9 +87,9 @@ TEST_F(ZvemulLogTest, VerifyCountsRecordsAndReportsInconsistencies) {
 
   ErrorLogReader reader;
   ASSERT_EQ(reader.Load(home_.LogPath()), ErrorLogReader::LoadResult::kOk);
-  std::string bytes = ReadBytes(home_.LogPath());
+  std::string bytes = ReadText(home_.LogPath());
   testing::PutU32At(bytes, reader.Records().records.at(1).offset + record_field::kSequence, 9);  // record 2
-  WriteBytes(home_.LogPath(), bytes);
+  WriteText(home_.LogPath(), bytes);
   const Outcome bad = Run("--verify " + home_.LogPath());
   EXPECT_EQ(bad.status, 1);
   ASSERT_FALSE(bad.lines.empty());
@@ -114,8 +114,8 @@ TEST_F(ZvemulLogTest, UnreadableDamagedOrTruncatedFilesExitWithTwo) {
   EXPECT_EQ(piped.status, 2);
   EXPECT_NE(piped.errors.find("not a regular file"), std::string::npos) << piped.errors;
 
-  const std::string good = ReadBytes(home_.LogPath());
-  WriteBytes(home_.LogPath(), good.substr(0, good.size() - 10));
+  const std::string good = ReadText(home_.LogPath());
+  WriteText(home_.LogPath(), good.substr(0, good.size() - 10));
   for (const char* option : {"", "--verify "}) {
     const Outcome truncated = Run(option + home_.LogPath());
     EXPECT_EQ(truncated.status, 2) << option;
@@ -128,7 +128,7 @@ TEST_F(ZvemulLogTest, UnreadableDamagedOrTruncatedFilesExitWithTwo) {
 
   std::string damaged = good;
   testing::PutU32At(damaged, 0, 12);  // ring size
-  WriteBytes(home_.LogPath(), damaged);
+  WriteText(home_.LogPath(), damaged);
   const Outcome header = Run("--verify " + home_.LogPath());
   EXPECT_EQ(header.status, 2);
   EXPECT_TRUE(header.lines.empty());

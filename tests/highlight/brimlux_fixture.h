@@ -19,7 +19,7 @@
 #include "platform/object_registry.h"
 #include "platform/registry.h"
 #include "platform/rtf_reader.h"
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::testing {
 
@@ -141,7 +141,7 @@ class BrimluxFixture : public ::testing::Test {
   static constexpr COLORREF kScreenBack = 0x00FF0000;
   static constexpr COLORREF kRed = 0x000000FF;
 
-  platform::testing::ScratchHome home;
+  zv::testing::ScratchHome home;
   platform::RegistryStore store;
   platform::ObjectRegistry objects{&store};
   platform::Desktop desktop;

@@ -42,7 +42,7 @@ TEST_F(RulesSourceTest, FileModeReadsTheFileOnceAndItsRefreshFails) {
   EXPECT_EQ(Engine().Initialize(&parent), E_UNEXPECTED);
   EXPECT_EQ(CountLogged("Failed to open the XML rules file."), 1);
 
-  platform::testing::WriteText(path, Rules(Rule("A", "")) + std::string(1, '\0') + "garbage");
+  zv::testing::WriteText(path, Rules(Rule("A", "")) + std::string(1, '\0') + "garbage");
   engine.reset();
   ASSERT_EQ(Engine().Initialize(&parent), 0);
   EXPECT_EQ(Engine().Rules().size(), 1u) << "read up to the NUL";
@@ -90,7 +90,7 @@ TEST_F(RulesSourceTest, DebugModeDumpsTheRulesAndTracesTheStamps) {
   Clock().SetTickCount(0);
   Start(Rules(Rule("A", "")));
   const auto dump = platform::ErrorLogFile().parent_path() / CBrimlux::kDumpFileName;
-  EXPECT_EQ(platform::testing::ReadText(dump), Rules(Rule("A", "")));
+  EXPECT_EQ(zv::testing::ReadText(dump), Rules(Rule("A", "")));
   provider->stamp = "2";
   Clock().SetTickCount(60000);
   EXPECT_EQ(Engine().UpdateRules(), 0);

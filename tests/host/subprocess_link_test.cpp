@@ -18,6 +18,7 @@
 
 #include "host_test_support.h"
 #include "platform/clocks.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::host {
 namespace {
@@ -38,15 +39,6 @@ done
 
 class SubprocessLinkTest : public ::testing::Test {
  protected:
-  SubprocessLinkTest() {
-    char pattern[] = "/tmp/zv-hostlink-XXXXXX";
-    dir_ = ::mkdtemp(pattern);
-  }
-  ~SubprocessLinkTest() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
-
   SubprocessOptions Script(const std::string& text) {
     const std::string path = dir_ + "/host" + std::to_string(++scripts_) + ".sh";
     std::ofstream(path) << text;
@@ -82,7 +74,8 @@ class SubprocessLinkTest : public ::testing::Test {
     return text.empty() || (paren != std::string::npos && text.compare(paren + 2, 1, "Z") == 0);
   }
 
-  std::string dir_;
+  zv::testing::TempDir temp_;
+  std::string dir_ = temp_.str();
   int scripts_ = 0;
 };
 

@@ -5,7 +5,7 @@
 
 #include "macros/macro_array.h"
 #include "macros/macro_folders.h"
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv {
 namespace {
@@ -167,12 +167,12 @@ TEST(MacroTable, FindByNameMatchesTheKeysFirstFourCharacters) {
 }
 
 TEST(MacroFolders, FirstStartMakesBothAndLaterStartsMoveTheOldFolder) {
-  platform::testing::TempDir dir;
+  zv::testing::TempDir dir;
   const std::string persist = dir.str() + "/";
-  platform::testing::WriteText(dir.path() / "PNR.zvm", "p");
-  platform::testing::WriteText(dir.path() / "notes.txt", "n");
+  zv::testing::WriteText(dir.path() / "PNR.zvm", "p");
+  zv::testing::WriteText(dir.path() / "notes.txt", "n");
   fs::create_directory(dir.path() / "Macros");
-  platform::testing::WriteText(dir.path() / "Macros" / "OLD.zvm", "o");
+  zv::testing::WriteText(dir.path() / "Macros" / "OLD.zvm", "o");
 
   SetUpMacroFolders(persist);
   EXPECT_EQ(PersonalMacroFolder(persist), persist + "Personal Macros/");
@@ -186,13 +186,13 @@ TEST(MacroFolders, FirstStartMakesBothAndLaterStartsMoveTheOldFolder) {
   // A later start: loose files stay, the old folder is emptied again, and a
   // removed office folder is not made again.
   fs::remove(dir.path() / "Office Macros");
-  platform::testing::WriteText(dir.path() / "LOOSE.zvm", "l");
-  platform::testing::WriteText(dir.path() / "Macros" / "NEW.zvm", "n");
-  platform::testing::WriteText(dir.path() / "Macros" / "PNR.zvm", "second");
+  zv::testing::WriteText(dir.path() / "LOOSE.zvm", "l");
+  zv::testing::WriteText(dir.path() / "Macros" / "NEW.zvm", "n");
+  zv::testing::WriteText(dir.path() / "Macros" / "PNR.zvm", "second");
   SetUpMacroFolders(persist);
   EXPECT_TRUE(fs::exists(dir.path() / "LOOSE.zvm"));
   EXPECT_TRUE(fs::exists(dir.path() / "Personal Macros" / "NEW.zvm"));
-  EXPECT_EQ(platform::testing::ReadText(dir.path() / "Personal Macros" / "PNR.zvm"), "p");  // never replaced
+  EXPECT_EQ(zv::testing::ReadText(dir.path() / "Personal Macros" / "PNR.zvm"), "p");  // never replaced
   EXPECT_FALSE(fs::exists(dir.path() / "Office Macros"));
 }
 

@@ -4,12 +4,12 @@
 
 #include <functional>
 
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::platform {
 namespace {
 
-using testing::TempDir;
+using zv::testing::TempDir;
 
 std::string Bytes(std::initializer_list<int> values) {
   std::string out;

@@ -10,16 +10,16 @@
 #include <tuple>
 
 #include "platform/file_replacement.h"
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadText;
-using testing::ScratchHome;
-using testing::ScopedEnv;
-using testing::WriteText;
+using zv::testing::ReadText;
+using zv::testing::ScratchHome;
+using zv::testing::ScopedEnv;
+using zv::testing::WriteText;
 
 std::vector<std::string> Names(const std::vector<FindData>& found) {
   std::vector<std::string> names;

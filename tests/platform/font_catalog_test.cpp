@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/font_catalogs.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::platform {
 namespace {
@@ -15,22 +16,17 @@ namespace {
 class FontconfigCatalogTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
-    home_ = std::filesystem::temp_directory_path() / ("zv_fonts_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(home_);
-    ::setenv("HOME", home_.c_str(), 1);
-    ::setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
-    ::setenv("XDG_CACHE_HOME", (home_ / "cache").c_str(), 1);
-    ::setenv("XDG_DATA_HOME", (home_ / "data").c_str(), 1);
+    home_ = new zv::testing::ScratchHome();
     fonts_ = new FontconfigCatalog();
   }
   static void TearDownTestSuite() {
     delete fonts_;
     fonts_ = nullptr;
-    std::error_code ignored;
-    std::filesystem::remove_all(home_, ignored);
+    delete home_;
+    home_ = nullptr;
   }
 
-  static inline std::filesystem::path home_;
+  static inline zv::testing::ScratchHome* home_ = nullptr;
   static inline FontconfigCatalog* fonts_ = nullptr;
 };
 

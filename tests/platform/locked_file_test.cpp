@@ -11,20 +11,13 @@
 #include <fstream>
 #include <string>
 
+#include "tests/support/scratch_home.h"
+
 namespace zv::platform {
 namespace {
 
 class LockedFileTest : public ::testing::Test {
  protected:
-  LockedFileTest() {
-    char pattern[] = "/tmp/zv-lockedfile-XXXXXX";
-    dir_ = ::mkdtemp(pattern);
-    path_ = dir_ + "/file";
-  }
-  ~LockedFileTest() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
-  }
 
   // Runs `body` in a child process and answers its exit status.
   template <typename Body>
@@ -54,8 +47,9 @@ class LockedFileTest : public ::testing::Test {
     });
   }
 
-  std::string dir_;
-  std::string path_;
+  zv::testing::TempDir temp_;
+  std::string dir_ = temp_.str();
+  std::string path_ = dir_ + "/file";
 };
 
 TEST_F(LockedFileTest, CreatesAPrivateFileHeldAgainstOtherOpensHereAndElsewhere) {

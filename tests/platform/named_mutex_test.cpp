@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::platform {
 namespace {
@@ -68,7 +68,7 @@ class OtherProcess {
 
 class NamedMutexTest : public ::testing::Test {
  protected:
-  testing::ScratchHome home_;
+  zv::testing::ScratchHome home_;
 };
 
 TEST_F(NamedMutexTest, RecursiveForItsOwnerAndReleasedOnlyByIt) {

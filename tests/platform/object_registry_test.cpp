@@ -4,7 +4,7 @@
 
 #include "platform/registry.h"
 #include "tests/platform/components/calculator.h"
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::platform {
 namespace {
@@ -107,7 +107,7 @@ TEST_F(ObjectCreationTest, InProcessClassByProgIdWithReferenceCounting) {
 }
 
 TEST_F(ObjectCreationTest, ComponentFromASharedLibraryNamedInTheRegistry) {
-  testing::ScopedEnv dir("ZV_TEST_COMPONENTS",
+  zv::testing::ScopedEnv dir("ZV_TEST_COMPONENTS",
                          std::filesystem::path(ZV_TEST_CALCULATOR_LIBRARY).parent_path().native());
   RegisterLibrary(kCalculatorClsid,
                   "%ZV_TEST_COMPONENTS%/" + std::filesystem::path(ZV_TEST_CALCULATOR_LIBRARY).filename().native());

@@ -4,15 +4,15 @@
 
 #include <vector>
 
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::platform {
 namespace {
 
-using testing::ReadText;
-using testing::ScratchHome;
-using testing::ScopedEnv;
-using testing::WriteText;
+using zv::testing::ReadText;
+using zv::testing::ScratchHome;
+using zv::testing::ScopedEnv;
+using zv::testing::WriteText;
 
 constexpr std::string_view kBrimlux = "Software\\Zelvanta\\Brimlux";
 

@@ -272,8 +272,8 @@ TEST_F(PrintTest, DialogsPrintSetUpAndTWA) {
 
 TEST_F(PrintTest, APrinterThatCannotStartAPage) {
   // The PDF printer's folder cannot be made: below a plain file.
-  platform::testing::WriteText(home.dir.path() / "file", "x");
-  platform::testing::ScopedEnv folder("ZVEMUL_PRINT_DIR", (home.dir.path() / "file" / "prints").native());
+  zv::testing::WriteText(home.dir.path() / "file", "x");
+  zv::testing::ScopedEnv folder("ZVEMUL_PRINT_DIR", (home.dir.path() / "file" / "prints").native());
   WriteRows(3);
   boxes->SetAnswer(IDNO);
   CtrlP();

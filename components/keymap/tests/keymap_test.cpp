@@ -13,7 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/fixed_system_values.h"
 #include "platform/registry.h"
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::keymap {
 namespace {
@@ -174,7 +174,7 @@ class KeyboardMapperTest : public ::testing::Test {
     return services;
   }()};
   platform::DesktopScope scope_{desktop_};
-  platform::testing::TempDir dir_;
+  zv::testing::TempDir dir_;
   int files_ = 0;
   platform::RegistryStore registry_;
   platform::ObjectRegistry objects_{&registry_};

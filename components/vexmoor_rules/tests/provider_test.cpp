@@ -13,7 +13,7 @@
 #include "platform/file_system.h"
 #include "platform/object_registry.h"
 #include "platform/registry.h"
-#include "tests/platform/scratch_space.h"
+#include "tests/support/scratch_home.h"
 
 namespace {
 
@@ -61,10 +61,10 @@ class ProviderTest : public ::testing::Test {
   void WriteRules(const std::string& where, const std::string& body, const std::string& config = "") {
     const fs::path file = fs::path(home.dir.path()) / "config/zvemul/highlighting" / where;
     fs::create_directories(file.parent_path());
-    platform::testing::WriteText(file, "<Brimlux>" + config + "<Rules>" + body + "</Rules></Brimlux>");
+    zv::testing::WriteText(file, "<Brimlux>" + config + "<Rules>" + body + "</Rules></Brimlux>");
   }
 
-  platform::testing::ScratchHome home;
+  zv::testing::ScratchHome home;
   platform::RegistryStore store;
   platform::ObjectRegistry objects{&store};
   platform::Desktop desktop;

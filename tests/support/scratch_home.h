@@ -1,4 +1,5 @@
-// Temporary folders and environment variables for tests that touch the disk.
+// Temporary folders and environment variables for tests that touch the disk:
+// every test that needs a home of its own uses ScratchHome.
 #pragma once
 
 #include <stdlib.h>
@@ -9,7 +10,7 @@
 #include <string>
 #include <system_error>
 
-namespace zv::platform::testing {
+namespace zv::testing {
 
 class TempDir {
  public:
@@ -62,6 +63,7 @@ struct ScratchHome {
   ScopedEnv home{"HOME", dir.str()};
   ScopedEnv config{"XDG_CONFIG_HOME", dir.str() + "/config"};
   ScopedEnv data{"XDG_DATA_HOME", dir.str() + "/data"};
+  ScopedEnv cache{"XDG_CACHE_HOME", dir.str() + "/cache"};
   ScopedEnv state{"XDG_STATE_HOME", dir.str() + "/state"};
   ScopedEnv runtime{"XDG_RUNTIME_DIR", dir.str() + "/run"};
   ScopedEnv log{"ZVEMUL_LOGFILE", dir.str() + "/state/logfile.log"};
@@ -70,7 +72,12 @@ struct ScratchHome {
   ScopedEnv prints{"ZVEMUL_PRINT_DIR", std::nullopt};
   ScopedEnv cups{"CUPS_SERVER", dir.str() + "/run/no-cups"};
 
-  ScratchHome() { std::filesystem::create_directory(dir.path() / "run"); }
+  ScratchHome() {
+    std::filesystem::create_directory(dir.path() / "run");
+    std::filesystem::create_directory(dir.path() / "state");
+  }
+  std::string root() const { return dir.str(); }
+  std::string LogPath() const { return root() + "/state/logfile.log"; }
 };
 
 inline std::string ReadText(const std::filesystem::path& path) {
@@ -83,4 +90,4 @@ inline void WriteText(const std::filesystem::path& path, std::string_view text) 
   out.write(text.data(), static_cast<std::streamsize>(text.size()));
 }
 
-}  // namespace zv::platform::testing
+}  // namespace zv::testing
