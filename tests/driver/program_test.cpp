@@ -1,4 +1,4 @@
-// zvemul-script's options and modes, run in-process with the fake control.
+// zvemul-script's options and modes, run in-process.
 
 #include "apps/zvemul-script/program.h"
 
@@ -19,12 +19,11 @@ namespace zv::script::testing {
 namespace {
 
 using ::testing::HasSubstr;
+using ::testing::Not;
 using ::testing::StartsWith;
 
 class ProgramTest : public ::testing::Test {
  protected:
-  ProgramTest() { RegisterFakeControl(); }
-
   int Run(std::vector<const char*> args, const std::string& input = "") {
     args.insert(args.begin(), "zvemul-script");
     std::istringstream in(input);
@@ -40,7 +39,7 @@ class ProgramTest : public ::testing::Test {
     return replies;
   }
 
-  TempHome home_;
+  ScratchHome home_;
   std::ostringstream out_;
   std::ostringstream err_;
 };
@@ -51,22 +50,20 @@ TEST_F(ProgramTest, DescribePrintsTheSurfaceWithoutMakingAWindow) {
   EXPECT_EQ(surface["progid"], "ZVEMUL.ZVEmulCtrl.1");
   EXPECT_EQ(surface["type_library"]["version"], "1.3");
   EXPECT_EQ(surface["type_library"]["dispatch_interface"], "_DZVEmul");
-  EXPECT_EQ(surface["properties"].size(), 3u);
+  EXPECT_EQ(surface["properties"].size(), 11u);
   EXPECT_EQ(surface["properties"][0], Json::parse(R"({"id": 1, "name": "PersistDir", "type": "BSTR", "params": [],
-      "get": true, "put": false, "typelib_id": 1})"));
-  EXPECT_EQ(surface["methods"].back(), Json::parse(R"({"id": 32, "name": "CreateSessionQueue", "result": "void",
+      "get": true, "put": true, "typelib_id": 1})"));
+  EXPECT_EQ(surface["methods"][23], Json::parse(R"({"id": 32, "name": "CreateSessionQueue", "result": "void",
       "params": [{"name": "nSessions", "type": "short"}, {"name": "szSessionMappings", "type": "BSTR"}],
       "typelib_id": 40})"));
   EXPECT_EQ(surface["events"][1]["params"][3], Json::parse(R"({"name": "Data", "type": "BSTR"})"));
-  EXPECT_EQ(Record().windows_created, 0);
 }
 
 TEST_F(ProgramTest, ProfileIsTheHomeTheControlIsMadeIn) {
   const std::string profile = home_.root() + "/agent/profile";
   ASSERT_EQ(Run({"--profile", profile.c_str()}, "{\"get\": \"PersistDir\"}\n"), 0);
-  EXPECT_EQ(Record().home_at_creation, profile);
   EXPECT_EQ(Replies().at(0)["result"], profile + "/Application Data/ZELVANTA/");
-  EXPECT_TRUE(std::filesystem::exists(profile + "/fake-settings.txt"));
+  EXPECT_TRUE(std::filesystem::exists(profile + "/Application Data/ZELVANTA/ZVEMUL.DAT"));
 
   const std::string file = home_.root() + "/a-file";
   std::ofstream(file) << "x";
@@ -75,16 +72,15 @@ TEST_F(ProgramTest, ProfileIsTheHomeTheControlIsMadeIn) {
 }
 
 TEST_F(ProgramTest, SizeAndHostShapeTheRun) {
-  ASSERT_EQ(Run({"--size", "800x600", "--host", "echo"}, R"({"call": "HostEntry", "args": [0, "X"]})"), 0);
-  EXPECT_EQ(Record().window_rect.right, 800);
-  EXPECT_EQ(Record().window_rect.bottom, 600);
+  const std::string script = "{\"call\": \"HostEntry\", \"args\": [0, \"X\"]}\n{\"agent\": \"view\"}\n";
+  ASSERT_EQ(Run({"--size", "800x600", "--host", "echo"}, script), 0);
   const std::vector<Json> replies = Replies();
-  ASSERT_EQ(replies.size(), 1u);
+  ASSERT_EQ(replies.size(), 2u);
   EXPECT_EQ(replies[0]["host"][0]["response"], host::EchoPage(1, "X"));
+  EXPECT_EQ(replies[1]["result"]["client"], Json::array({0, 0, 800, 600}));
 
-  ASSERT_EQ(Run({}), 0);
-  EXPECT_EQ(Record().window_rect.right, 1024);
-  EXPECT_EQ(Record().window_rect.bottom, 768);
+  ASSERT_EQ(Run({}, "{\"agent\": \"view\"}\n"), 0);
+  EXPECT_EQ(Replies().at(0)["result"]["client"], Json::array({0, 0, 1024, 768}));
 }
 
 TEST_F(ProgramTest, BadOptionsAreRefused) {
@@ -94,7 +90,6 @@ TEST_F(ProgramTest, BadOptionsAreRefused) {
   }
   EXPECT_NE(Run({"--host", "elsewhere"}), 0);
   EXPECT_NE(Run({"--no-such-option"}), 0);
-  EXPECT_EQ(Record().windows_created, 0);
   EXPECT_EQ(Run({"--help"}), 0);
   EXPECT_THAT(out_.str(), HasSubstr("--profile"));
 }
@@ -105,13 +100,13 @@ TEST_F(ProgramTest, DemoPrintsEachRequestAndReplyInATemporaryProfile) {
   ::unsetenv("TMPDIR");
   ASSERT_EQ(status, 0);
   const std::string text = out_.str();
-  EXPECT_THAT(text, HasSubstr(">> {\"agent\": \"key\", \"key\": \"Enter\"}\n   ok\n   event DataSourceInput("));
-  EXPECT_THAT(text, HasSubstr("   host answers "));
+  EXPECT_THAT(text, HasSubstr("   event DataSourceInput(\"A10JUNLONPAR\")\n   host answers \"A10JUNLONPAR\""));
   EXPECT_THAT(text, HasSubstr("   | >"));
   EXPECT_THAT(text, HasSubstr("   ok: 32\n"));
-  EXPECT_THAT(Record().home_at_creation, StartsWith(home_.root() + "/zvemul-demo-"));
-  EXPECT_FALSE(std::filesystem::exists(Record().home_at_creation));
-  EXPECT_EQ(Record().windows_destroyed, 1);
+  // The temporary profile is gone with the run.
+  for (const auto& entry : std::filesystem::directory_iterator(home_.root())) {
+    EXPECT_THAT(entry.path().filename().string(), Not(StartsWith("zvemul-demo-")));
+  }
 }
 
 TEST(PrintReplyTest, ShowsErrorsBoxesAndControlCharactersReadably) {

@@ -49,7 +49,7 @@ class ZvemulScriptTest : public ::testing::Test {
     return replies;
   }
 
-  TempHome home_;
+  ScratchHome home_;
   std::string out_;
 };
 
@@ -183,7 +183,7 @@ TEST_F(ZvemulScriptTest, PrintDialogsAreReportedAndAnswered) {
   EXPECT_EQ(replies[8]["dialogs"], dialog("print", "PDF", "ok"));
   EXPECT_FALSE(replies[8].contains("messages") && !replies[8]["messages"].empty());
   std::vector<std::filesystem::path> printed;
-  for (const auto& entry : std::filesystem::directory_iterator(home_.root() + "/prints")) printed.push_back(entry.path());
+  for (const auto& entry : std::filesystem::directory_iterator(home_.root() + "/profile/zvemul-prints")) printed.push_back(entry.path());
   ASSERT_EQ(printed.size(), 1u);
   EXPECT_EQ(printed[0].filename().string().substr(0, 7), "zvemul-");
 }
