@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/desktop.h"
+#include "platform/keyboard_state.h"
 #include "platform/window.h"
 
 namespace zv::platform {
@@ -10,19 +11,8 @@ namespace {
 
 // Key messages name the generic modifier, whichever side was pressed.
 UINT MessageKey(UINT vk) {
-  switch (vk) {
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-      return VK_SHIFT;
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-      return VK_CONTROL;
-    case VK_LMENU:
-    case VK_RMENU:
-      return VK_MENU;
-    default:
-      return vk;
-  }
+  const UINT generic = GenericModifier(vk);
+  return generic != 0 ? generic : vk;
 }
 
 }  // namespace

@@ -7,23 +7,6 @@
 namespace zv::platform {
 namespace {
 
-// The generic key of a left or right modifier, or 0.
-UINT GenericModifier(UINT vk) {
-  switch (vk) {
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-      return VK_SHIFT;
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-      return VK_CONTROL;
-    case VK_LMENU:
-    case VK_RMENU:
-      return VK_MENU;
-    default:
-      return 0;
-  }
-}
-
 // The left key of a generic modifier, or 0.
 UINT LeftModifier(UINT vk) {
   switch (vk) {
@@ -110,6 +93,22 @@ BOOL SetKeyboardState(const BYTE* state) {
   std::copy(state, state + KeyboardState::kSize, bytes.begin());
   CurrentDesktop().keyboard_state().Assign(bytes);
   return TRUE;
+}
+
+UINT GenericModifier(UINT vk) {
+  switch (vk) {
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+      return VK_SHIFT;
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+      return VK_CONTROL;
+    case VK_LMENU:
+    case VK_RMENU:
+      return VK_MENU;
+    default:
+      return 0;
+  }
 }
 
 }  // namespace zv::platform

@@ -35,6 +35,8 @@ class KeyboardState {
   std::array<BYTE, kSize> bytes_{};
 };
 
+// The generic key (VK_SHIFT, VK_CONTROL, VK_MENU) of a left or right modifier, or 0.
+UINT GenericModifier(UINT vk);
 // True for Caps Lock, Num Lock, Scroll Lock and Insert.
 bool IsLockKey(UINT vk);
 
