@@ -51,6 +51,8 @@ TEST_F(ProgramTest, DescribePrintsTheSurfaceWithoutMakingAWindow) {
   EXPECT_EQ(surface["type_library"]["version"], "1.3");
   EXPECT_EQ(surface["type_library"]["dispatch_interface"], "_DZVEmul");
   EXPECT_EQ(surface["properties"].size(), 11u);
+  EXPECT_EQ(surface["methods"].size(), 26u);
+  EXPECT_EQ(surface["events"].size(), 5u);
   EXPECT_EQ(surface["properties"][0], Json::parse(R"({"id": 1, "name": "PersistDir", "type": "BSTR", "params": [],
       "get": true, "put": true, "typelib_id": 1})"));
   EXPECT_EQ(surface["methods"][23], Json::parse(R"({"id": 32, "name": "CreateSessionQueue", "result": "void",

@@ -53,24 +53,6 @@ class ZvemulScriptTest : public ::testing::Test {
   std::string out_;
 };
 
-TEST_F(ZvemulScriptTest, DescribeListsTheWholeSurface) {
-  ASSERT_EQ(Run("--describe", ""), 0);
-  const Json surface = Json::parse(out_);
-  EXPECT_EQ(surface["properties"].size(), 11u);
-  EXPECT_EQ(surface["methods"].size(), 26u);
-  EXPECT_EQ(surface["events"].size(), 5u);
-  EXPECT_EQ(surface["type_library"]["version"], "1.3");
-  for (const Json& method : surface["methods"]) {
-    if (method["name"] == "CreateSessionQueue") {
-      EXPECT_EQ(method["id"], 32);
-      EXPECT_EQ(method["typelib_id"], 40);
-    }
-    if (method["name"] == "GetCurrentKeyboardCode") {
-      EXPECT_TRUE(method["typelib_id"].is_null());
-    }
-  }
-}
-
 TEST_F(ZvemulScriptTest, AnEntryTypedAndAnsweredEndToEnd) {
   const std::string profile = home_.root() + "/profile";
   const std::string script =
