@@ -17,18 +17,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ContextMenuTest : public ::testing::Test {
+class ContextMenuTest : public DriverTest {
  protected:
-  ContextMenuTest() {
-    RegisterZVEmulClassObjects();
-    EXPECT_EQ(CreateControl(&control_), S_OK);
-    driver_ = std::make_unique<Driver>(*control_.Get(), desktop_);
-    EXPECT_TRUE(driver_->Start(1024, 768));
-  }
   ~ContextMenuTest() override { Send(R"({"put": "TWA", "value": false})"); }
 
+  // Every request here must succeed.
   Json Send(const std::string& line) {
-    Json reply = Json::parse(driver_->HandleLine(line));
+    Json reply = DriverTest::Send(line);
     EXPECT_TRUE(reply["ok"]) << line << " -> " << reply.dump();
     return reply;
   }
@@ -44,7 +39,7 @@ class ContextMenuTest : public ::testing::Test {
     const int y = (rect[1].get<int>() + rect[3].get<int>()) / 2;
     Send(Json{{"agent", "click"}, {"x", x}, {"y", y}, {"button", "right"}}.dump());
   }
-  std::string Folder(const char* name) { return home_.root() + "/home/Application Data/ZELVANTA/" + name + "/"; }
+  std::string Folder(const char* name) { return home_.root() + "/Application Data/ZELVANTA/" + name + "/"; }
   void MakeMacros(const char* folder, int count) {
     for (int i = 0; i < count; ++i) {
       const std::string number = std::to_string(100 + i).substr(1);
@@ -65,11 +60,6 @@ class ContextMenuTest : public ::testing::Test {
     for (int i = first; i <= last; ++i) names.push_back("m" + std::to_string(100 + i).substr(1));
     return names;
   }
-
-  TempHome home_;
-  HeadlessDesktop desktop_;
-  platform::ComPtr<IZVEmulControl> control_;
-  std::unique_ptr<Driver> driver_;
 };
 
 TEST_F(ContextMenuTest, PasteWritesUpperCaseWithoutColonsAndNeverPastTheRowEnd) {
