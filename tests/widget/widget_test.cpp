@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "apps/zvemul-desk/main_window.h"
-#include "tests/desk/desk_test_support.h"
+#include "tests/support/scratch_home.h"
 
 namespace zv::qtdesk {
 namespace {
@@ -86,7 +86,7 @@ class WidgetTest : public ::testing::Test {
     EXPECT_TRUE(QTest::qWaitFor([&] { return Screen().contains(answer); }, kWaitMs)) << Screen().toStdString();
   }
 
-  desk::testing::TempHome home_;
+  zv::testing::ScratchHome home_;
   std::unique_ptr<MainWindow> window_;
 };
 
