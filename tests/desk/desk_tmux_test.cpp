@@ -236,7 +236,7 @@ TEST_F(DeskTmuxTest, AWholeBookingAtEightyByTwentyFourWithoutEsc) {
 // page of its submenu, Copy reaches tmux's clipboard (OSC 52), Paste and a
 // bracketed paste land in another window.
 TEST_F(DeskTmuxTest, TheMenuRunsAMacroAndCopiesAndPastesBetweenWindows) {
-  const std::string folder = home_.home() + "/Application Data/ZELVANTA/Personal Macros/";
+  const std::string folder = home_.root() + "/Application Data/ZELVANTA/Personal Macros/";
   std::filesystem::create_directories(folder);
   for (int i = 0; i < 27; ++i) std::ofstream(folder + "m" + std::to_string(100 + i).substr(1) + ".zvm") << "x";
   TmuxDesk desk(home_, 80, 24);
