@@ -24,6 +24,8 @@ using ::testing::StartsWith;
 
 class ProgramTest : public ::testing::Test {
  protected:
+  ProgramTest() { RegisterZVEmulClassObjects(); }
+
   int Run(std::vector<const char*> args, const std::string& input = "") {
     args.insert(args.begin(), "zvemul-script");
     std::istringstream in(input);
