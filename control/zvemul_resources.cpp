@@ -49,16 +49,6 @@ platform::ResourceModule MakeResources() {
 
 platform::ResourceModule& ZVEmulResources() {
   static platform::ResourceModule module = MakeResources();
-  const platform::Icon up{9, 5, {"    #    ", "   ###   ", "  #####  ", " ####### ", "#########"}};
-  platform::Icon down = up;
-  std::reverse(down.rows.begin(), down.rows.end());
-  module.AddBitmap(kScrollUpBitmap, up);
-  module.AddBitmap(kScrollDownBitmap, down);
-  platform::Menu popup;
-  popup.Append(platform::MenuItem::Command(kNoMacrosPlaceholderId, "No assigned macros"));
-  platform::Menu menu;
-  menu.Append(platform::MenuItem::Submenu("", std::make_shared<const platform::Menu>(std::move(popup))));
-  module.AddMenu(kContextMenuResource, std::move(menu));
   return module;
 }
 
