@@ -34,6 +34,11 @@ MainWindow::MainWindow(const desk::DeskOptions& options) : options_(options), wi
   setWindowTitle(tr("ZVEmul"));
   setCentralWidget(widget_);
   BuildMenus();
+  // The desk runs no macros: the status bar names the file the control asked for.
+  connect(widget_, &ZVEmulWidget::DriveMacro, this, [this](const QString& file) {
+    const QString name = file.section(QLatin1Char('/'), -1);
+    widget_->SetScriptStatusText(name == QLatin1String(".zvm") ? tr("No macro") : tr("Macro %1").arg(name));
+  });
   widget_->setFocus();
 }
 

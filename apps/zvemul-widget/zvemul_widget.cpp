@@ -301,6 +301,13 @@ class ZVEmulWidgetPrivate final : private platform::EventSink, private Container
     return 1;
   }
 
+  QString StatusText(int part) {
+    if (!window_alive_) return {};
+    const ControlView view = View();
+    if (part < 0 || static_cast<std::size_t>(part) >= view.status_bar.parts.size()) return {};
+    return QString::fromStdU16String(platform::Cp1252ToUtf16(view.status_bar.parts[static_cast<std::size_t>(part)]));
+  }
+
   QString WindowText(int window) {
     if (!window_alive_) return {};
     const ControlView view = View();
@@ -424,6 +431,8 @@ QString ZVEmulWidget::lastError() const { return d_->error(); }
 int ZVEmulWidget::sessionOfWindow(int window) const { return d_->SessionOf(window); }
 
 QString ZVEmulWidget::windowText(int window) const { return d_->WindowText(window); }
+
+QString ZVEmulWidget::statusText(int part) const { return d_->StatusText(part); }
 
 bool ZVEmulWidget::inModalDialog() const { return d_->modal(); }
 

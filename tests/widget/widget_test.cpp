@@ -216,6 +216,7 @@ TEST_F(WidgetTest, TheRightButtonOpensTheMenuWithTheClipboardAndTheMacros) {
   QTest::mouseClick(&widget(), Qt::RightButton, Qt::NoModifier, text);
   ASSERT_EQ(macros.count(), 1) << seen.join(", ").toStdString();
   EXPECT_TRUE(macros.at(0).at(0).toString().endsWith("M03.zvm")) << macros.at(0).at(0).toString().toStdString();
+  EXPECT_EQ(widget().statusText(0), "Macro M03.zvm");
   // The submenu's first page of macros ends in the picture that scrolls on.
   EXPECT_TRUE(seen.contains("Copy\tCtrl+C")) << seen.join(", ").toStdString();
   EXPECT_TRUE(seen.contains("M26") && !seen.contains("M27") && seen.endsWith("[picture]"))

@@ -55,6 +55,10 @@ class ZVEMULWIDGET_EXPORT ZVEmulWidget : public QWidget {
   // joined by "\n", wrapped rows as they stand.
   QString windowText(int window = 0) const;
 
+  // The text of the status bar's part 0..6 as shown; empty without a status
+  // bar (TWA) or for another part.
+  QString statusText(int part) const;
+
   // True while one of the control's dialogs (a message box, a print dialog)
   // is open; the control takes no call then, so a container keeps its host
   // answers until it closes.
