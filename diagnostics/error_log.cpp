@@ -1,11 +1,11 @@
 #include "diagnostics/error_log.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-#include <thread>
 #include <vector>
 
 #include "platform/code_page.h"
@@ -18,6 +18,8 @@ namespace {
 
 constexpr char kNotAvailable[] = "n/a";
 constexpr int kOpenAttempts = 100;
+// A holder that never lets go costs a record at most 100 of these.
+constexpr std::chrono::microseconds kReleaseWait{250};
 
 std::string NameOrDefault(const char16_t* name) {
   if (name == nullptr || *name == u'\0') {
@@ -59,8 +61,12 @@ bool CErrorLog::OpenLogFile(platform::LockedFile& file) {
     return false;
   }
   bool folder_created = false;
-  for (int attempt = 0; attempt < kOpenAttempts && !file.IsOpen(); ++attempt) {
-    const platform::OpenStatus status = file.Open(m_strLogFile);
+  platform::OpenStatus status = platform::OpenStatus::kFailed;
+  for (int attempt = 0; attempt < kOpenAttempts && status != platform::OpenStatus::kOpened; ++attempt) {
+    // After the first refusal an attempt waits for the holder to close the
+    // file: an attempt takes microseconds here, and all 100 could pass while
+    // a holder that lost the processor mid-write waits to finish.
+    status = status == platform::OpenStatus::kBusy ? file.RetryAfterRelease(kReleaseWait) : file.Open(m_strLogFile);
     if (status == platform::OpenStatus::kMissingFolder && !folder_created) {
       folder_created = true;
       const std::size_t slash = m_strLogFile.rfind('/');
@@ -68,12 +74,7 @@ bool CErrorLog::OpenLogFile(platform::LockedFile& file) {
           !platform::CreatePrivateFolders(m_strLogFile.substr(0, slash))) {
         return false;
       }
-    } else if (status == platform::OpenStatus::kBusy) {
-      // Another writer holds the file. An attempt takes microseconds here, so
-      // without giving that writer the processor all 100 could pass before
-      // it closes the file.
-      std::this_thread::yield();
-    } else if (status != platform::OpenStatus::kOpened) {
+    } else if (status != platform::OpenStatus::kBusy && status != platform::OpenStatus::kOpened) {
       return false;  // held by nobody: trying again would not help
     }
   }

@@ -1,13 +1,17 @@
 #include "platform/locked_file.h"
 
 #include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
 #include <sys/file.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace zv::platform {
 namespace {
@@ -18,20 +22,65 @@ namespace {
 }
 [[maybe_unused]] const char* ErrorTextOf(const char* result, const char*) { return result; }
 
+// Every holder closes the file it wrote, so a close of a descriptor opened
+// for writing marks a release; waiters keep theirs open meanwhile and make
+// no such event. One inotify instance per thread, kept for the thread's
+// life: closing one waits for the kernel's clean-up of its marks, which can
+// take milliseconds. Watching a file again is cheap and needs no removal.
+class ReleaseWatch {
+ public:
+  ReleaseWatch() = default;
+  ReleaseWatch(const ReleaseWatch&) = delete;
+  ReleaseWatch& operator=(const ReleaseWatch&) = delete;
+  ~ReleaseWatch() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+
+  // Starts watching the file behind `fd`, forgetting earlier releases.
+  bool Watch(int fd) {
+    if (fd_ < 0) fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    if (fd_ < 0 || ::inotify_add_watch(fd_, self.c_str(), IN_CLOSE_WRITE) < 0) return false;
+    Drain();
+    return true;
+  }
+
+  void Wait(std::chrono::microseconds longest) {
+    pollfd wait{fd_, POLLIN, 0};
+    const auto us = std::max<std::chrono::microseconds::rep>(0, longest.count());
+    const timespec limit{static_cast<time_t>(us / 1'000'000), static_cast<long>(us % 1'000'000 * 1000)};
+    if (::ppoll(&wait, 1, &limit, nullptr) > 0) Drain();
+  }
+
+ private:
+  void Drain() {
+    alignas(inotify_event) char events[4096];
+    while (::read(fd_, events, sizeof(events)) > 0) {
+    }
+  }
+
+  int fd_ = -1;
+};
+
+thread_local ReleaseWatch release_watch;
+
 }  // namespace
 
 LockedFile::~LockedFile() { Close(); }
 
-LockedFile::LockedFile(LockedFile&& other) noexcept : fd_(other.fd_), last_error_(other.last_error_) {
-  other.fd_ = -1;
-}
+LockedFile::LockedFile(LockedFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      waiting_fd_(std::exchange(other.waiting_fd_, -1)),
+      watching_(std::exchange(other.watching_, false)),
+      last_error_(other.last_error_) {}
 
 LockedFile& LockedFile::operator=(LockedFile&& other) noexcept {
   if (this != &other) {
     Close();
-    fd_ = other.fd_;
+    fd_ = std::exchange(other.fd_, -1);
+    waiting_fd_ = std::exchange(other.waiting_fd_, -1);
+    watching_ = std::exchange(other.watching_, false);
     last_error_ = other.last_error_;
-    other.fd_ = -1;
   }
   return *this;
 }
@@ -56,16 +105,49 @@ OpenStatus LockedFile::Open(const std::string& path) {
     ::close(fd);
     return OpenStatus::kFailed;
   }
+  waiting_fd_ = fd;
+  return TakeLock();
+}
+
+OpenStatus LockedFile::TakeLock() {
   // flock belongs to the open file description, so a second open in this
   // same process is excluded too; it is also independent of the fcntl range
   // lock on the header below.
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+  if (::flock(waiting_fd_, LOCK_EX | LOCK_NB) != 0) {
     last_error_ = errno;
-    ::close(fd);
-    return last_error_ == EWOULDBLOCK || last_error_ == EINTR ? OpenStatus::kBusy : OpenStatus::kFailed;
+    if (last_error_ == EWOULDBLOCK || last_error_ == EINTR) {
+      return OpenStatus::kBusy;
+    }
+    StopWaiting();
+    return OpenStatus::kFailed;
   }
-  fd_ = fd;
+  fd_ = std::exchange(waiting_fd_, -1);
+  StopWaiting();
   return OpenStatus::kOpened;
+}
+
+OpenStatus LockedFile::RetryAfterRelease(std::chrono::microseconds longest) {
+  if (waiting_fd_ < 0) {
+    last_error_ = EBADF;
+    return OpenStatus::kFailed;
+  }
+  if (!watching_) {
+    // Watching starts before the next try, so a release after that try is
+    // not missed.
+    watching_ = true;
+    if (!release_watch.Watch(waiting_fd_)) {
+      ::sched_yield();  // no watch to be had (a per-user limit): the next best
+      watching_ = false;
+    }
+  } else {
+    release_watch.Wait(longest);
+  }
+  return TakeLock();
+}
+
+void LockedFile::StopWaiting() {
+  watching_ = false;
+  if (waiting_fd_ >= 0) ::close(std::exchange(waiting_fd_, -1));
 }
 
 std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t max_bytes, int& error) {
@@ -99,9 +181,12 @@ std::optional<std::string> ReadRegularFile(const std::string& path, std::size_t 
 }
 
 void LockedFile::Close() {
+  StopWaiting();
   if (fd_ >= 0) {
-    ::close(fd_);  // drops the whole-file lock and the range locks with it
-    fd_ = -1;
+    // Unlocked before the close that wakes the waiters, so that the first
+    // of them to try finds the file free.
+    ::flock(fd_, LOCK_UN);
+    ::close(std::exchange(fd_, -1));  // drops the range locks with it
   }
 }
 

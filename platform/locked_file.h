@@ -2,6 +2,7 @@
 // needs of the operating system to serialise its writers.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -30,7 +31,14 @@ class LockedFile {
   // Opens `path` for reading and writing, creating it with mode 0600 when
   // missing, and takes the whole-file lock without waiting. A symbolic link
   // as the last component, or anything but a regular file, is refused.
+  // When another holder has the lock (kBusy) the file stays open, unlocked,
+  // for RetryAfterRelease.
   OpenStatus Open(const std::string& path);
+  // After kBusy: waits until some holder closes the file, at most `longest`,
+  // then tries the lock once more without waiting. Sleeping in the kernel
+  // rather than yielding lets a holder that lost the processor mid-write get
+  // it back and finish.
+  OpenStatus RetryAfterRelease(std::chrono::microseconds longest);
   bool IsOpen() const { return fd_ >= 0; }
   // Releases every lock and closes; nothing when not open.
   void Close();
@@ -48,7 +56,12 @@ class LockedFile {
   int LastError() const { return last_error_; }
 
  private:
-  int fd_ = -1;
+  OpenStatus TakeLock();
+  void StopWaiting();
+
+  int fd_ = -1;          // open and locked
+  int waiting_fd_ = -1;  // open, the lock held by another
+  bool watching_ = false;
   mutable int last_error_ = 0;
 };
 

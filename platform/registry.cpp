@@ -9,7 +9,6 @@
 #include <map>
 #include <mutex>
 #include <system_error>
-#include <thread>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -417,8 +416,10 @@ class Parser {
 // held for the change, waited for up to kLockTimeout.
 bool TakeLock(LockedFile& lock, const fs::path& path) {
   const auto deadline = std::chrono::steady_clock::now() + kLockTimeout;
-  while (lock.Open(path.native()) == OpenStatus::kBusy && std::chrono::steady_clock::now() < deadline) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  OpenStatus status = lock.Open(path.native());
+  for (auto now = std::chrono::steady_clock::now(); status == OpenStatus::kBusy && now < deadline;
+       now = std::chrono::steady_clock::now()) {
+    status = lock.RetryAfterRelease(std::chrono::duration_cast<std::chrono::microseconds>(deadline - now));
   }
   return lock.IsOpen();
 }

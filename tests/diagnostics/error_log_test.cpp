@@ -293,7 +293,7 @@ TEST_F(ErrorLogTest, AFileHeldByAnotherProcessDropsTheRecordSilently) {
 }
 
 // Four processes write into a small ring at once: a writer that finds the
-// file held gives the holder the processor, so no record is dropped, the
+// file held sleeps until the holder closes it, so no record is dropped, the
 // chain stays whole and the newest records are intact.
 TEST_F(ErrorLogTest, FourProcessesShareASmallRing) {
   constexpr int kWriters = 4;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -70,6 +71,22 @@ TEST_F(LockedFileTest, CreatesAPrivateFileHeldAgainstOtherOpensHereAndElsewhere)
   moved.Close();
   EXPECT_EQ(child_open(), OpenStatus::kOpened);
   EXPECT_EQ(second.Open(path_), OpenStatus::kOpened);
+}
+
+// A waiter sleeps until the holder closes the file, not until its bound.
+TEST_F(LockedFileTest, AWaiterRetriesWhenTheHolderLetsGo) {
+  LockedFile holder;
+  ASSERT_EQ(holder.Open(path_), OpenStatus::kOpened);
+  LockedFile waiter;
+  ASSERT_EQ(waiter.Open(path_), OpenStatus::kBusy);
+  EXPECT_EQ(waiter.RetryAfterRelease(std::chrono::milliseconds(1)), OpenStatus::kBusy);
+  EXPECT_EQ(waiter.RetryAfterRelease(std::chrono::milliseconds(1)), OpenStatus::kBusy);
+  holder.Close();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(waiter.RetryAfterRelease(std::chrono::seconds(60)), OpenStatus::kOpened);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30));
+  EXPECT_TRUE(waiter.IsOpen());
+  EXPECT_EQ(LockedFile().RetryAfterRelease(std::chrono::seconds(1)), OpenStatus::kFailed);  // never refused
 }
 
 TEST_F(LockedFileTest, RefusesLinksAndWhatIsNotARegularFile) {
