@@ -38,7 +38,13 @@ class ReleaseWatch {
 
   // Starts watching the file behind `fd`, forgetting earlier releases.
   bool Watch(int fd) {
-    if (fd_ < 0) fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd_ >= 0 && owner_ != ::getpid()) {
+      ::close(std::exchange(fd_, -1));  // inherited through fork: the parent's events
+    }
+    if (fd_ < 0) {
+      fd_ = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+      owner_ = ::getpid();
+    }
     const std::string self = "/proc/self/fd/" + std::to_string(fd);
     if (fd_ < 0 || ::inotify_add_watch(fd_, self.c_str(), IN_CLOSE_WRITE) < 0) return false;
     Drain();
@@ -60,6 +66,7 @@ class ReleaseWatch {
   }
 
   int fd_ = -1;
+  pid_t owner_ = 0;
 };
 
 thread_local ReleaseWatch release_watch;
